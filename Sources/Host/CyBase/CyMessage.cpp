@@ -1,0 +1,4 @@
+#include "CyMessage.h"
+
+CyMessage::~CyMessage() = default;
+CyMessageWorkflowAction::~CyMessageWorkflowAction() = default;

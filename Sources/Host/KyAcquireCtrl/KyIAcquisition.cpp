@@ -1,0 +1,3 @@
+#include "KyIAcquisition.h"
+
+KyIAcquisition::~KyIAcquisition() = default;

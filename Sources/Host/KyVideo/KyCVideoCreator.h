@@ -1,0 +1,40 @@
+// Video file writer: an AVI of Motion JPEG frames.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "CbReferenceCounter.h"
+#include "IReferenceCounted.h"
+#include "KyHostApi.h"
+
+class KyVideoWriterBackend;
+
+// Writes an AVI file at 1 / frameInterval frames per second. Reference counted: the file is
+// complete and indexed once the last reference goes. One thread at a time calls ProcessFrame.
+class KYHOST_API KyCVideoCreator : public IReferenceCounted {
+public:
+    // Opens the file; throws a CbException when it cannot be created or the arguments are bad.
+    KyCVideoCreator(const std::wstring& strFile, unsigned nWidth, unsigned nHeight,
+                    float fFrameInterval);
+    ~KyCVideoCreator() override;
+    KyCVideoCreator(const KyCVideoCreator&) = delete;
+    KyCVideoCreator& operator=(const KyCVideoCreator&) = delete;
+
+    // Appends one frame. The row at p is the picture's bottom line, p + nPitch the one above it,
+    // and so on; bytes per pixel are abs(nPitch) / width (4: BGRA, 3: BGR, 1: grey).
+    bool ProcessFrame(const unsigned char* p, int nPitch);
+
+    unsigned GetFramesWritten() const;
+    // Bytes written to the file so far (approximately, before the index).
+    unsigned long long GetBytesWritten() const;
+
+protected:
+    const CbReferenceCounter<unsigned int>& getReferenceCounter() const override {
+        return m_Counter;
+    }
+
+private:
+    CbReferenceCounter<unsigned int> m_Counter;
+    std::unique_ptr<KyVideoWriterBackend> m_pBackend;
+};

@@ -1,0 +1,6 @@
+#include "CMessageWFARUXStateChanged.h"
+
+CMessageWFARUXStateChanged::CMessageWFARUXStateChanged(const std::wstring& strText)
+    : m_strText(strText) {}
+
+CMessageWFARUXStateChanged::~CMessageWFARUXStateChanged() = default;

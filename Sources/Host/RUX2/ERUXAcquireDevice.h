@@ -1,0 +1,16 @@
+// The host's acquisition device types.
+#pragma once
+
+enum ERUXAcquireDevice {
+    eAcquireDeviceUnknown = -2,
+    eAcquireDeviceNone = -1,
+    eAcquireDeviceSimulation = 0,
+    eAcquireDeviceFile = 1,
+    eAcquireDeviceReserved2 = 2,
+    eAcquireDeviceVDX = 3,
+    eAcquireDeviceScanner = 4,
+    eAcquireDeviceNetwork = 5,
+    eAcquireDeviceSerial = 6,
+    eAcquireDeviceReserved7 = 7,
+    eAcquireDeviceExternal = 8,
+};
