@@ -48,5 +48,10 @@ public:
     KyCRect2 m_Rect;
 
 private:
+    // Address of the pixel at (nX, nY) in field coordinates; no range check.
+    unsigned char* pixelAt(int nX, int nY) const;
+    // Zeroes the pixels nLeft to nRight (inclusive) of row nY.
+    void clearSpan(int nY, int nLeft, int nRight);
+
     KyCFieldBuffer* m_pBuffer;  // shared owner of the pixels; null for wrapped or empty fields
 };
