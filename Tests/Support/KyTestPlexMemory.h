@@ -1,0 +1,61 @@
+// Memory source for node pool tests: records requests and can refuse or fake them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <new>
+#include <set>
+#include <vector>
+
+// A CbPlexManager memory source whose answers the test chooses per request: real memory, a fake
+// address (never to be touched: for sizes no machine has), or a refusal. Records the bytes and
+// alignment of every request and every chunk given back, in order. Process-wide state: call
+// Reset at the start of each test.
+class KyTestPlexMemory {
+public:
+    enum EAnswer { eReal, eFake, eRefuse };
+
+    static void Reset() {
+        s_Answer = nullptr;
+        s_OnFree = nullptr;
+        s_arrRequestBytes.clear();
+        s_arrAlignments.clear();
+        s_arrObtained.clear();
+        s_arrFreed.clear();
+        s_setFake.clear();
+    }
+
+    static void* Allocate(std::size_t nBytes, std::size_t nAlignment) noexcept {
+        const std::size_t nIndex = s_arrRequestBytes.size();
+        s_arrRequestBytes.push_back(nBytes);
+        s_arrAlignments.push_back(nAlignment);
+        const EAnswer eAnswer = s_Answer ? s_Answer(nIndex) : eReal;
+        void* pMemory = nullptr;
+        if (eAnswer == eReal) {
+            pMemory = ::operator new(nBytes, std::align_val_t(nAlignment), std::nothrow);
+        } else if (eAnswer == eFake) {
+            pMemory = reinterpret_cast<void*>(static_cast<std::uintptr_t>(nIndex + 1) << 32);
+            s_setFake.insert(pMemory);
+        }
+        if (pMemory != nullptr)
+            s_arrObtained.push_back(pMemory);
+        return pMemory;
+    }
+
+    static void Free(void* pMemory, std::size_t nAlignment) noexcept {
+        if (s_OnFree)
+            s_OnFree();
+        s_arrFreed.push_back(pMemory);
+        if (s_setFake.count(pMemory) == 0)
+            ::operator delete(pMemory, std::align_val_t(nAlignment));
+    }
+
+    inline static std::function<EAnswer(std::size_t nIndex)> s_Answer;
+    inline static std::function<void()> s_OnFree;
+    inline static std::vector<std::size_t> s_arrRequestBytes;
+    inline static std::vector<std::size_t> s_arrAlignments;
+    inline static std::vector<void*> s_arrObtained;  // non-null answers, in order
+    inline static std::vector<void*> s_arrFreed;     // chunks given back, in order
+    inline static std::set<void*> s_setFake;
+};
