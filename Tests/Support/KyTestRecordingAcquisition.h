@@ -1,0 +1,56 @@
+// A fake host acquisition that logs every call, in order, for whole-sequence comparisons.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "KyIAcquisition.h"
+
+// Each call appends one line: "GetImageSize", "SetDisplaySource(<name>)",
+// "StartAcquisition(1)", "StopAcquisition(1,0)", "IsAcquisitionRunning", "IsAcquisitionReady".
+// A display source is logged by the name given to NameSource, "null", or "unnamed". Results
+// are set by the test. Any thread may call; the log is guarded.
+class KyTestRecordingAcquisition : public KyIAcquisition {
+public:
+    KyTestRecordingAcquisition();
+    ~KyTestRecordingAcquisition() override;
+
+    // Makes this fake the host acquisition (RUXComponentFactory::SetAcquisition) until
+    // Uninstall or destruction.
+    void Install();
+    void Uninstall();
+
+    void NameSource(const void* pSource, const std::string& strName);
+
+    // Takes the log so far and empties it.
+    std::vector<std::string> TakeCalls();
+    IAcquireDisplaySource* GetDisplaySource() const;
+
+    // Results of the next calls.
+    void SetStartResult(int nResult);
+    void SetStopResult(bool bResult);
+    void SetReady(bool bReady);
+    void SetImageSize(int nWidth, int nHeight);
+
+    void GetImageSize(int* pnHeight, int* pnWidth) override;
+    void SetDisplaySource(IAcquireDisplaySource* pSource) override;
+    int StartAcquisition(int nMode) override;
+    bool StopAcquisition(int nMode, int nFlags) override;
+    bool IsAcquisitionRunning() const override;
+    bool IsAcquisitionReady() override;
+
+private:
+    mutable std::mutex m_Mutex;  // guards every field below; never held while calling out
+    mutable std::vector<std::string> m_arrCalls;
+    std::map<const void*, std::string> m_mapNames;
+    IAcquireDisplaySource* m_pSource = nullptr;
+    bool m_bRunning = false;
+    int m_nStartResult = 0;
+    bool m_bStopResult = true;
+    bool m_bReady = true;
+    int m_nWidth = 640;
+    int m_nHeight = 480;
+    bool m_bInstalled = false;
+};
