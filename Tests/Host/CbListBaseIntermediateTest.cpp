@@ -1,10 +1,12 @@
-// Pooled linked list: order, invariants, node reuse, errors and the shared pool's lifetime.
+// Pooled linked list: order, invariants, node reuse, errors, the shared pool, queued frames.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "CbListBaseIntermediate.h"
+#include "KyCFieldBase.h"
 #include "KyTestCountingElement.h"
 #include "KyTestPlexMemory.h"
 
@@ -243,3 +245,30 @@ TEST(CbListBaseIntermediateDefaultMemoryTest, OwnsRealElementsAcrossSeveralBlock
 }
 
 }  // namespace
+
+TEST(CbListBaseIntermediateFrameTest, QueuedFrameSharesItsSourceBufferUntilRemoved) {
+    typedef CbListBaseIntermediate<KyCFieldBase, 9> FrameList;
+    FrameList list(FrameList::SharedPlexManager::Create(10u, 0u, 1.5f));
+    KyCFieldBase frame(KyCRect2(0, 0, 31, 15), 4, 0);
+    ASSERT_TRUE(frame.IsLastRef());
+
+    FrameList::Node* pNode = list.GetPlexManager().getFreeElement();
+    // The element comes first in a node and the link after it.
+    EXPECT_EQ(static_cast<void*>(&pNode->m_Element), static_cast<void*>(pNode));
+    EXPECT_GE(reinterpret_cast<char*>(&pNode->m_pNext) - reinterpret_cast<char*>(pNode),
+              static_cast<std::ptrdiff_t>(sizeof(KyCFieldBase)));
+    EXPECT_TRUE(pNode->m_Element.IsEmpty());
+    pNode->m_Element = frame;
+    list.AddTail(pNode);
+
+    EXPECT_EQ(list.GetHead()->m_Element.m_pData, frame.m_pData);  // shared, not copied
+    EXPECT_FALSE(frame.IsLastRef());
+    list.RemoveHead();
+    EXPECT_TRUE(frame.IsLastRef());
+
+    pNode = list.GetPlexManager().getFreeElement();
+    pNode->m_Element = frame;
+    list.AddTail(pNode);
+    list.RemoveAll();
+    EXPECT_TRUE(frame.IsLastRef());
+}
