@@ -1,0 +1,82 @@
+// A fake display (and its own display source) that keeps what a producer writes into it.
+#pragma once
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "IAcquireDisplaySource.h"
+#include "KyCAcquireDisplayBase.h"
+
+// GetBitmapBuffer hands out a buffer of the requested size with guard bytes after every row
+// (optionally bottom-up: a negative pitch); ReleaseBitmapBuffer(true) copies the rows out, in the
+// producer's order (row r at address + r * pitch), into a frame. The call log keeps the first
+// 1000 calls: "GetDisplay(0)", "GetBitmapBuffer(640x480,32)", "ReleaseBitmapBuffer(true)".
+// After Close, every call is counted as late (a producer that promised to stop did not).
+// Any thread may call; the fields are guarded.
+class KyTestRecordingDisplay : public KyCAcquireDisplayBase, public IAcquireDisplaySource {
+public:
+    struct Frame {
+        KyCSize2 size;
+        int nBytesPerPixel = 0;
+        std::vector<unsigned char> vecPixels;  // rows top first, width × pixel size per row
+        std::thread::id idThread;              // who released it
+
+        const unsigned char* Pixel(int nRow, int nCol) const {
+            return vecPixels.data() +
+                   (static_cast<size_t>(nRow) * size.nWidth + nCol) * nBytesPerPixel;
+        }
+    };
+
+    KyTestRecordingDisplay();
+    ~KyTestRecordingDisplay() override;
+
+    IAcquireDisplay* GetDisplay(int nIndex) override;
+    unsigned char* GetBitmapBuffer(KyCSize2 size, int* pnPitch, unsigned nBitsPerPixel) override;
+    void ReleaseBitmapBuffer(bool bValid) override;
+
+    // Behaviour.
+    void SetRefuseBuffers(bool bRefuse);
+    void SetBottomUp(bool bBottomUp);
+    void SetGetBufferDelayMs(unsigned nDelayMs);  // widens race windows
+    // Called at the end of every ReleaseBitmapBuffer, on the producer's thread, no lock held.
+    void SetOnRelease(std::function<void(bool)> onRelease);
+    void Close();
+
+    // What happened.
+    std::vector<std::string> GetCalls() const;
+    unsigned GetFrameCount() const;  // valid releases of a handed-out buffer
+    unsigned GetInvalidReleases() const;
+    unsigned GetLateCalls() const;
+    bool GuardsIntact() const;  // no producer wrote past a row
+    Frame GetLastFrame() const;
+    std::vector<unsigned> GetFrameNumbers() const;  // read from each frame's test picture
+    bool WaitForFrames(unsigned nMinCount, unsigned nTimeoutMs) const;
+
+private:
+    void logCall(const std::string& strCall);  // with m_Mutex held
+
+    mutable std::mutex m_Mutex;  // guards every field below; not held while calling out
+    mutable std::condition_variable m_FrameAdded;
+    std::vector<std::string> m_arrCalls;
+    bool m_bRefuse = false;
+    bool m_bBottomUp = false;
+    unsigned m_nDelayMs = 0;
+    std::function<void(bool)> m_OnRelease;
+    bool m_bClosed = false;
+    unsigned m_nLateCalls = 0;
+    // The buffer handed out, written by the producer without the lock.
+    std::vector<unsigned char> m_vecBuffer;
+    KyCSize2 m_BufferSize;
+    int m_nBufferBytesPerPixel = 0;
+    int m_nRowBytes = 0;  // pitch magnitude: the row plus its guard
+    bool m_bHandedOut = false;
+    bool m_bGuardsIntact = true;
+    unsigned m_nFrames = 0;
+    unsigned m_nInvalid = 0;
+    Frame m_LastFrame;
+    std::vector<unsigned> m_arrFrameNumbers;
+};
