@@ -1,6 +1,8 @@
 // JPEG encoder of the imaging library.
 #pragma once
 
+#include <cstddef>
+
 #include "CbArray.h"
 #include "KyCFieldBase.h"
 #include "KyHostApi.h"
@@ -18,4 +20,7 @@ public:
     // empty) on an empty field, a pixel size that does not fit the format, or encoder failure.
     static bool Encode(const KyCFieldBase& field, EPixelFormat eFormat, float fQuality,
                        CbArray<unsigned char>& out);
+    // Decodes a JPEG into a new field, top row first, 32-bit B, G, R, A (alpha 255). False,
+    // and `out` empty, when the bytes are not a JPEG picture.
+    static bool Decode(const unsigned char* pData, std::size_t nSize, KyCFieldBase& out);
 };

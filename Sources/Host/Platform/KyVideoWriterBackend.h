@@ -1,0 +1,49 @@
+// The platform's AVI writer behind KyCVideoCreator: FFmpeg's muxer on POSIX, AVIFile on Windows.
+#pragma once
+
+#include <memory>
+#include <string>
+
+struct KyVideoWriterSettings {
+    std::wstring strFile;
+    unsigned nWidth = 0;
+    unsigned nHeight = 0;
+    int nRateNum = 0;  // frames per second as nRateNum / nRateDen
+    int nRateDen = 1;
+    int nQuality = 90;  // JPEG quality, 1 to 100
+};
+
+// Writes Motion JPEG frames into one AVI file. The destructor completes the file (index,
+// headers) and closes it. One thread at a time calls WriteFrame; the getters may be called from
+// any thread.
+class KyVideoWriterBackend {
+public:
+    virtual ~KyVideoWriterBackend() = default;
+
+    // The row at p is the picture's bottom line, p + nPitch the one above it; bytes per pixel
+    // are |nPitch| / width (4, 3 or 1). False on bad arguments, an encoder or write failure, or
+    // when the frame would take the file past its size limit; the file stays complete.
+    virtual bool WriteFrame(const unsigned char* p, int nPitch) = 0;
+    virtual unsigned GetFramesWritten() const = 0;
+    virtual unsigned long long GetBytesWritten() const = 0;
+    virtual void SetQuality(int nQuality) = 0;
+    // 0: the platform's own limit (none where the file format has none).
+    virtual void SetFileSizeLimit(unsigned long long nMaxBytes) = 0;
+};
+
+// The size limit of a writer that was given none: 0 when the file format has none.
+unsigned long long KyVideoWriterDefaultSizeLimit();
+
+// Opens the file; throws a CbException naming the reason when it cannot be created.
+std::unique_ptr<KyVideoWriterBackend> KyCreateVideoWriterBackend(
+    const KyVideoWriterSettings& settings);
+
+// Bytes per pixel of a frame row handed to WriteFrame: |nPitch| / width when that is 1, 3 or 4,
+// else 0.
+inline int KyVideoBytesPerPixel(unsigned nWidth, int nPitch) {
+    if (nWidth == 0)
+        return 0;
+    const long long nAbsPitch = nPitch < 0 ? -static_cast<long long>(nPitch) : nPitch;
+    const long long nBytes = nAbsPitch / nWidth;
+    return nBytes == 1 || nBytes == 3 || nBytes == 4 ? static_cast<int>(nBytes) : 0;
+}
