@@ -1,0 +1,139 @@
+// The message queue to the GUI, the active device type and the RUX exceptions.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "CActiveAcquireDeviceType.h"
+#include "CMessageWFARUXStateChanged.h"
+#include "KyCExceptionRUX.h"
+#include "KyCMessageDispatcher.h"
+
+namespace {
+
+// A state-changed message that counts its destruction.
+class CountedMessage : public CMessageWFARUXStateChanged {
+public:
+    CountedMessage(const std::wstring& strText, std::atomic<int>& nDestroyed)
+        : CMessageWFARUXStateChanged(strText), m_nDestroyed(nDestroyed) {}
+    ~CountedMessage() override { ++m_nDestroyed; }
+
+private:
+    std::atomic<int>& m_nDestroyed;
+};
+
+void post(const CyMessage* pMessage, unsigned nLine = 1) {
+    KyCMessageDispatcher::PostMessageW(L"test.cpp", nLine, L"post",
+                                       CbSmartPointer<const CyMessage>(pMessage));
+}
+
+const std::wstring& textOf(const CbSmartPointer<const CyMessage>& p) {
+    return dynamic_cast<const CMessageWFARUXStateChanged&>(*p).GetText();
+}
+
+class KyCMessageDispatcherTest : public ::testing::Test {
+protected:
+    void SetUp() override { KyCMessageDispatcher::TakeMessages(); }  // start from an empty queue
+};
+
+}  // namespace
+
+TEST_F(KyCMessageDispatcherTest, TakeDrainsInOrderAndLeavesTheQueueEmpty) {
+    post(new CMessageWFARUXStateChanged(L"Video"), 10);
+    post(new CMessageWFARUXStateChanged(L"Second"), 20);
+    EXPECT_TRUE(KyCMessageDispatcher::WaitForMessage(0));
+    std::vector<CbSmartPointer<const CyMessage>> taken = KyCMessageDispatcher::TakeMessages();
+    ASSERT_EQ(taken.size(), 2u);
+    EXPECT_EQ(textOf(taken[0]), L"Video");
+    EXPECT_EQ(textOf(taken[1]), L"Second");
+    EXPECT_TRUE(KyCMessageDispatcher::TakeMessages().empty());
+    EXPECT_FALSE(KyCMessageDispatcher::WaitForMessage(0));
+}
+
+TEST_F(KyCMessageDispatcherTest, PostedPlaceIsKept) {
+    KyCMessageDispatcher::PostMessageW(
+        L"KyCCameraVideoVDX.cpp", 123, L"KyCCameraVideoVDX::updateGUI",
+        CbSmartPointer<const CyMessage>(new CMessageWFARUXStateChanged(L"Video")));
+    std::vector<KyCPostedMessage> taken = KyCMessageDispatcher::TakePostedMessages();
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(taken[0].strFile, L"KyCCameraVideoVDX.cpp");
+    EXPECT_EQ(taken[0].nLine, 123u);
+    EXPECT_EQ(taken[0].strFunction, L"KyCCameraVideoVDX::updateGUI");
+    EXPECT_EQ(textOf(taken[0].pMessage), L"Video");
+}
+
+TEST_F(KyCMessageDispatcherTest, MessageLivesUntilTheTakenVectorDies) {
+    std::atomic<int> nDestroyed{0};
+    post(new CountedMessage(L"Video", nDestroyed));
+    EXPECT_EQ(nDestroyed, 0) << "the queue holds the reference it was handed";
+    {
+        std::vector<CbSmartPointer<const CyMessage>> taken = KyCMessageDispatcher::TakeMessages();
+        ASSERT_EQ(taken.size(), 1u);
+        EXPECT_EQ(nDestroyed, 0);
+    }
+    EXPECT_EQ(nDestroyed, 1);
+}
+
+TEST_F(KyCMessageDispatcherTest, PostingFromSeveralThreadsLosesNothing) {
+    const int kThreads = 4, kPerThread = 500;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < kPerThread; ++i)
+                post(new CMessageWFARUXStateChanged(std::to_wstring(t)), static_cast<unsigned>(i));
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    std::vector<KyCPostedMessage> taken = KyCMessageDispatcher::TakePostedMessages();
+    ASSERT_EQ(taken.size(), static_cast<size_t>(kThreads * kPerThread));
+    std::vector<unsigned> nextLine(kThreads, 0);
+    for (const KyCPostedMessage& posted : taken) {
+        const int t = std::stoi(textOf(posted.pMessage));
+        EXPECT_EQ(posted.nLine, nextLine[t]++) << "one thread's messages keep their order";
+    }
+}
+
+TEST(KyActiveAcquireDeviceTypeTest, DefaultsToTheCameraDeviceAndCanBeSet) {
+    RUX2ComponentFactory::CActiveAcquireDeviceType& type =
+        CbSingleton<RUX2ComponentFactory::CActiveAcquireDeviceType>::GetInstance();
+    EXPECT_EQ(type.GetActiveAcquireDeviceType(), eAcquireDeviceVDX);
+    EXPECT_EQ(static_cast<int>(eAcquireDeviceVDX), 3);
+    type.SetActiveAcquireDeviceType(eAcquireDeviceNetwork);
+    EXPECT_EQ(CbSingleton<RUX2ComponentFactory::CActiveAcquireDeviceType>::GetInstance()
+                  .GetActiveAcquireDeviceType(),
+              eAcquireDeviceNetwork);
+    type.SetActiveAcquireDeviceType(eAcquireDeviceVDX);
+}
+
+TEST(KyCExceptionRUXTest, FactoryExceptionIsCaughtThroughEveryBase) {
+    using RUXComponentFactory::KyCExceptionRUX;
+    using RUXComponentFactory::KyCExceptionRUXComponentFactory;
+    const KyCExceptionRUXComponentFactory thrown(L"KyCameraVideoFactory.cpp", 101);
+    try {
+        throw thrown;
+    } catch (const KyCExceptionRUX& e) {
+        EXPECT_EQ(e.GetNumber(), 101u);
+        EXPECT_STREQ(e.GetFile(), "KyCameraVideoFactory.cpp");
+    }
+    try {
+        throw thrown;
+    } catch (const CbException& e) {
+        EXPECT_NE(std::string(e.GetText()), "");
+    }
+    try {
+        throw thrown;
+    } catch (const IException& e) {
+        EXPECT_STREQ(e.what(), e.GetText());
+    }
+    bool bCaught = false;
+    try {
+        throw thrown;
+    } catch (const IObject&) {
+        bCaught = true;
+    }
+    EXPECT_TRUE(bCaught);
+    const KyCExceptionRUXComponentFactory copy = thrown;  // copyable
+    EXPECT_EQ(copy.GetNumber(), 101u);
+}
