@@ -15,6 +15,9 @@ public:
 
     void Enter() const KY_ACQUIRE() { m_Mutex.lock(); }
     void Leave() const KY_RELEASE() { m_Mutex.unlock(); }
+    // Enters only when no other thread holds the lock (the holder may enter again); true when
+    // entered.
+    bool TryEnter() const KY_TRY_ACQUIRE(true) { return m_Mutex.try_lock(); }
 
 private:
     mutable std::recursive_mutex m_Mutex;

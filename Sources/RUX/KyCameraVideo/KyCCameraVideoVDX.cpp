@@ -14,6 +14,7 @@ KyCCameraVideoVDX::KyCCameraVideoVDX()
       m_nCurrentVideoIndex(-1),
       m_nCurrentPictureIndex(-1),
       m_bStarted(false),
+      m_Record(eThreadPriorityNormal),
       m_RecordTime(0),
       m_eRecordMediaType(eVideoMediaTypeNone) {
     KyCCameraVideoVDX::Init();
@@ -62,8 +63,7 @@ bool KyCCameraVideoVDX::IsRunning() const {
         case eVideoModePlay:
             return m_bStarted.load();
         case eVideoModeCamera:
-            // The record worker is not part of this build yet, so nothing records.
-            return false;
+            return m_Record.IsRecording();
         default:
             return false;
     }

@@ -8,6 +8,7 @@
 #include "CbArray.h"
 #include "CbCriticalSection.h"
 #include "CbReferenceCounter.h"
+#include "KyCCameraVideoRecord.h"
 #include "KyCameraVideoApi.h"
 #include "KyICameraVideo.h"
 
@@ -29,9 +30,9 @@ class IAcquireDisplaySource;
 // m_Lock only to compare and to store). Operations that call interface operations of this
 // object do so through the virtual table.
 //
-// Camera mode needs the record worker, which is not part of this build yet: initRecord answers
-// false, so SetVideoMode(eVideoModeCamera, ...) fails and leaves the mode at -1. The worker's
-// field m_Record will take its place between m_bStarted and m_strRecordFileName.
+// Camera mode: the record worker m_Record runs its thread, sits between the camera and the live
+// display, records videos into "~video.avi" and captures pictures into "~picture.jpg"; the
+// controller moves each to its time-stamped name and enters it in the catalogue.
 //
 // Lock order: the factory lock, then m_Lock, then the record worker's locks.
 class KYCAMERAVIDEO_API KyCCameraVideoVDX : public KyICameraVideoVDX {
@@ -147,6 +148,9 @@ protected:
     int m_nCurrentPictureIndex KY_GUARDED_BY(m_Lock);
     // Read under m_Lock by IsRunning; written without it by stop, stopPlay and startRecord.
     std::atomic<bool> m_bStarted;
+    // The record worker and display sink; it has locks of its own, taken after m_Lock.
+    KyCCameraVideoRecord m_Record;
+    // The recording started last: final bare name, start time (whole seconds), media type.
     std::wstring m_strRecordFileName KY_GUARDED_BY(m_Lock);
     CTime m_RecordTime KY_GUARDED_BY(m_Lock);
     ERUXVideoMediaType m_eRecordMediaType KY_GUARDED_BY(m_Lock);

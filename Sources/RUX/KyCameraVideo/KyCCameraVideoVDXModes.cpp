@@ -197,9 +197,8 @@ bool KyCCameraVideoVDX::setLiveBitmapHandler() {
 bool KyCCameraVideoVDX::setRecordBitmapHandler() {
     if (!isRecordInitialized() && !initRecord())
         return false;
-    // The record worker is not part of this build yet, so there is no record display source to
-    // route frames to; initRecord cannot succeed and this line is not reached.
-    return false;
+    RUXComponentFactory::GetAcquisition().SetDisplaySource(&m_Record);
+    return true;
 }
 
 bool KyCCameraVideoVDX::updateGUI() {

@@ -33,4 +33,5 @@
 #include "KyIBitmapWriter.h"
 
 // The component
+#include "KyCCameraVideoRecord.h"
 #include "KyICameraVideo.h"
