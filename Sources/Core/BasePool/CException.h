@@ -6,8 +6,11 @@
 #include "KyHostApi.h"
 
 #if defined(_WIN32)
-#include <winerror.h>
+// The types of <winnt.h> (a typedef may be repeated with the same type), so that the status
+// codes of <winerror.h> compile without all of <windows.h>.
+typedef long HRESULT;
 typedef long SCODE;
+#include <winerror.h>
 #else
 typedef std::int32_t SCODE;
 #ifndef E_INVALIDARG

@@ -71,8 +71,8 @@ public:
 
     // Removes nCount elements from nIndex; the later ones move down and keep their order.
     void RemoveAt(unsigned nIndex, unsigned nCount = 1) {
-        if (nIndex >= m_nCount)
-            return;
+        if (nIndex >= m_nCount || nCount == 0)
+            return;  // nothing to remove (and no element moved onto itself)
         if (nCount > m_nCount - nIndex)
             nCount = m_nCount - nIndex;
         for (unsigned i = nIndex; i + nCount < m_nCount; ++i) {

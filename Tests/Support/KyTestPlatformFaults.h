@@ -1,0 +1,22 @@
+// Platform faults for one test: whatever the test injects is cleared when it ends.
+#pragma once
+
+#include <string>
+
+#include "KyPlatformFaults.h"
+
+class KyTestPlatformFaults {
+public:
+    KyTestPlatformFaults() { KyPlatformFaults::ClearAll(); }
+    ~KyTestPlatformFaults() { KyPlatformFaults::ClearAll(); }
+    KyTestPlatformFaults(const KyTestPlatformFaults&) = delete;
+    KyTestPlatformFaults& operator=(const KyTestPlatformFaults&) = delete;
+
+    // Operations (KyPlatformFaults::EOperation bits) on paths ending in strSuffix fail with
+    // nError, nTimes times (0: until the end of the test).
+    void Inject(unsigned nOperations, const std::wstring& strSuffix, unsigned nError,
+                unsigned nTimes = 0) {
+        KyPlatformFaults::Inject(nOperations, strSuffix, nError, nTimes);
+    }
+    unsigned GetTriggeredCount() const { return KyPlatformFaults::GetTriggeredCount(); }
+};
