@@ -55,6 +55,12 @@ bool KyTestAviReader::Open(const std::wstring& strPath) {
         const std::uint32_t nSize = u32At(nOffset + 4);
         const std::uint32_t nType = u32At(nOffset + 8);
         const bool bFirst = m_nRiffCount == 0;
+        if (u32At(nOffset) != kRiff && !bFirst) {
+            // Bytes after the last RIFF part are no part of the file's content; some writers
+            // leave a few behind.
+            m_nTrailingBytes = m_nFileSize - nOffset;
+            break;
+        }
         if (u32At(nOffset) != kRiff)
             return fail("no RIFF chunk at " + std::to_string(nOffset));
         if (nType != FourCC(bFirst ? "AVI " : "AVIX"))
@@ -67,6 +73,8 @@ bool KyTestAviReader::Open(const std::wstring& strPath) {
         ++m_nRiffCount;
         nOffset = nEnd + (nSize & 1);
     }
+    if (m_nTrailingBytes == 0 && nOffset < m_nFileSize)
+        m_nTrailingBytes = m_nFileSize - nOffset;
     if (m_nRiffCount == 0)
         return fail("not a RIFF file");
     if (m_nVideoStream < 0)

@@ -28,6 +28,8 @@ public:
     bool HasOpenDmlIndex() const { return m_bOpenDmlIndex; }
     bool HasIdx1() const { return m_bIdx1; }
     std::uint64_t GetFileSize() const { return m_nFileSize; }
+    // Bytes after the last RIFF part, ignored by readers.
+    std::uint64_t GetTrailingBytes() const { return m_nTrailingBytes; }
 
     std::size_t GetIndexedFrameCount() const { return m_arrIndexed.size(); }
     std::size_t GetScannedFrameCount() const { return m_arrScanned.size(); }
@@ -66,6 +68,7 @@ private:
     std::ifstream m_File;
     std::string m_strError;
     std::uint64_t m_nFileSize = 0;
+    std::uint64_t m_nTrailingBytes = 0;
     std::uint32_t m_nWidth = 0;
     std::int32_t m_nHeight = 0;
     std::uint32_t m_nRate = 0;

@@ -1,6 +1,7 @@
 // Video file writer: an AVI of Motion JPEG frames.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,9 @@ public:
     // Appends one frame. The row at p is the picture's bottom line, p + nPitch the one above it,
     // and so on; bytes per pixel are abs(nPitch) / width (4: BGRA, 3: BGR, 1: grey).
     bool ProcessFrame(const unsigned char* p, int nPitch);
+    // Appends a frame that is already a JPEG (from a camera that compresses, say), as it stands.
+    // False when the bytes are no JPEG of the file's frame size, or on a write failure.
+    bool ProcessJpegFrame(const unsigned char* pJpeg, std::size_t nSize);
 
     unsigned GetFramesWritten() const;
     // Bytes written to the file so far (approximately, before the index).
@@ -45,5 +49,7 @@ protected:
 
 private:
     CbReferenceCounter<unsigned int> m_Counter;
+    unsigned m_nWidth;
+    unsigned m_nHeight;
     std::unique_ptr<KyVideoWriterBackend> m_pBackend;
 };

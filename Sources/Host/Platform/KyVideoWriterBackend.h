@@ -1,6 +1,7 @@
 // The platform's AVI writer behind KyCVideoCreator: FFmpeg's muxer on POSIX, AVIFile on Windows.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,8 @@ public:
     // are |nPitch| / width (4, 3 or 1). False on bad arguments, an encoder or write failure, or
     // when the frame would take the file past its size limit; the file stays complete.
     virtual bool WriteFrame(const unsigned char* p, int nPitch) = 0;
+    // Appends a frame already compressed as a JPEG of the file's frame size, as it stands.
+    virtual bool WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) = 0;
     virtual unsigned GetFramesWritten() const = 0;
     virtual unsigned long long GetBytesWritten() const = 0;
     virtual void SetQuality(int nQuality) = 0;

@@ -33,6 +33,7 @@ public:
     ~KyVideoWriterPosix() override;
 
     bool WriteFrame(const unsigned char* p, int nPitch) override;
+    bool WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) override;
     unsigned GetFramesWritten() const override { return m_nFrames.load(); }
     unsigned long long GetBytesWritten() const override { return m_nBytes.load(); }
     void SetQuality(int nQuality) override { m_nQuality = nQuality; }
@@ -120,9 +121,15 @@ bool KyVideoWriterPosix::WriteFrame(const unsigned char* p, int nPitch) {
     picture.nWidth = static_cast<int>(m_Settings.nWidth);
     picture.nHeight = static_cast<int>(m_Settings.nHeight);
     picture.nPixelSize = nPixelSize;
-    if (!m_Encoder.Encode(picture, m_nQuality) || m_Encoder.GetSize() > INT_MAX)
+    if (!m_Encoder.Encode(picture, m_nQuality))
         return false;
-    const unsigned long long nFrameBytes = m_Encoder.GetSize();
+    return WriteJpegFrame(m_Encoder.GetData(), m_Encoder.GetSize());
+}
+
+bool KyVideoWriterPosix::WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) {
+    if (pJpeg == nullptr || nSize == 0 || nSize > INT_MAX || !m_bHeaderWritten)
+        return false;
+    const unsigned long long nFrameBytes = nSize;
     // The chunk with its header and padding, the index entries of all frames so far (idx1 and
     // OpenDML, 24 bytes each) and the fixed part of the indexes must still fit.
     if (m_nMaxBytes != 0 &&
@@ -131,7 +138,7 @@ bool KyVideoWriterPosix::WriteFrame(const unsigned char* p, int nPitch) {
         return false;
 
     const unsigned nIndex = m_nFrames;
-    m_pPacket->data = const_cast<uint8_t*>(m_Encoder.GetData());
+    m_pPacket->data = const_cast<uint8_t*>(pJpeg);
     m_pPacket->size = static_cast<int>(nFrameBytes);
     m_pPacket->stream_index = m_pStream->index;
     m_pPacket->pts = av_rescale_q(nIndex, AVRational{m_Settings.nRateDen, m_Settings.nRateNum},

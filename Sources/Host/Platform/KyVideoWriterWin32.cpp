@@ -32,6 +32,7 @@ public:
     ~KyVideoWriterWin32() override;
 
     bool WriteFrame(const unsigned char* p, int nPitch) override;
+    bool WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) override;
     unsigned GetFramesWritten() const override { return m_nFrames.load(); }
     unsigned long long GetBytesWritten() const override { return m_nBytes.load(); }
     void SetQuality(int nQuality) override { m_nQuality = nQuality; }
@@ -128,9 +129,15 @@ bool KyVideoWriterWin32::WriteFrame(const unsigned char* p, int nPitch) {
     picture.nWidth = static_cast<int>(m_Settings.nWidth);
     picture.nHeight = static_cast<int>(m_Settings.nHeight);
     picture.nPixelSize = nPixelSize;
-    if (!m_Encoder.Encode(picture, m_nQuality) || m_Encoder.GetSize() > LONG_MAX)
+    if (!m_Encoder.Encode(picture, m_nQuality))
         return false;
-    const unsigned long long nFrameBytes = m_Encoder.GetSize();
+    return WriteJpegFrame(m_Encoder.GetData(), m_Encoder.GetSize());
+}
+
+bool KyVideoWriterWin32::WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) {
+    if (pJpeg == nullptr || nSize == 0 || nSize > LONG_MAX || m_pStream == nullptr)
+        return false;
+    const unsigned long long nFrameBytes = nSize;
     const unsigned nIndex = m_nFrames;
     // The chunk with its header and padding, and its idx1 entry, must still fit.
     const unsigned long long nNeeded =
@@ -138,9 +145,9 @@ bool KyVideoWriterWin32::WriteFrame(const unsigned char* p, int nPitch) {
     if (nNeeded > m_nMaxBytes)
         return false;
     LONG nWritten = 0;
-    const HRESULT hr = AVIStreamWrite(
-        m_pStream, static_cast<LONG>(nIndex), 1, const_cast<unsigned char*>(m_Encoder.GetData()),
-        static_cast<LONG>(nFrameBytes), AVIIF_KEYFRAME, nullptr, &nWritten);
+    const HRESULT hr =
+        AVIStreamWrite(m_pStream, static_cast<LONG>(nIndex), 1, const_cast<unsigned char*>(pJpeg),
+                       static_cast<LONG>(nFrameBytes), AVIIF_KEYFRAME, nullptr, &nWritten);
     if (FAILED(hr))
         return false;
     m_nFrames = nIndex + 1;
