@@ -1,0 +1,323 @@
+// The V4L2 camera: negotiation, streaming and its frame-delivery thread.
+#include "KyCV4L2Camera.h"
+
+#include <chrono>
+#include <system_error>
+
+#include "IAcquireDisplay.h"
+#include "IAcquireDisplaySource.h"
+#include "KyCV4L2FormatChoice.h"
+#include "KyPlatform.h"
+#include "KyV4L2Converter.h"
+#include "KyV4L2Device.h"
+
+KyCV4L2Camera::KyCV4L2Camera() : KyCV4L2Camera(KyCreateV4L2Device()) {}
+
+KyCV4L2Camera::KyCV4L2Camera(std::unique_ptr<KyV4L2Device> pDevice)
+    : m_pDevice(std::move(pDevice)) {}
+
+KyCV4L2Camera::~KyCV4L2Camera() {
+    StopAcquisition(1, 0);
+    Close();
+    std::thread thread;
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_bQuit = true;
+        thread = std::move(m_Thread);
+    }
+    m_Changed.notify_all();
+    if (!thread.joinable())
+        return;
+    if (thread.get_id() == std::this_thread::get_id())
+        thread.detach();  // destroyed from inside a delivery: the loop ends on m_bQuit
+    else
+        thread.join();
+}
+
+EV4L2Result KyCV4L2Camera::Open(const std::string& strPath, KyCSize2 wished,
+                                float fFramesPerSecond) {
+    StopAcquisition(1, 0);
+    Close();
+    CbCriticalSectionLock device(m_DeviceLock);
+    if (!m_pDevice) {
+        setError(strPath + ": " + KyV4L2ResultText(eV4L2NotSupported));
+        return eV4L2NotSupported;
+    }
+    EV4L2Result eResult = m_pDevice->Open(strPath);
+    if (eResult != eV4L2Ok) {
+        setError(m_pDevice->GetErrorText().empty() ? strPath + ": " + KyV4L2ResultText(eResult)
+                                                   : m_pDevice->GetErrorText());
+        return eResult;
+    }
+
+    KyV4L2Format format;
+    if (!KyCV4L2FormatChoice::Choose(m_pDevice->GetFormatOffers(), wished, format)) {
+        m_pDevice->Close();
+        setError(strPath + ": " + KyV4L2ResultText(eV4L2UnsupportedFormat));
+        return eV4L2UnsupportedFormat;
+    }
+    const KyV4L2Format asked = format;
+    eResult = m_pDevice->SetFormat(format);
+    if (eResult == eV4L2Ok && !KyCV4L2FormatChoice::IsUsable(format))
+        eResult = eV4L2UnsupportedFormat;
+    if (eResult == eV4L2Ok) {
+        m_pConverter = KyCreateV4L2Converter(format);
+        if (!m_pConverter)
+            eResult = eV4L2UnsupportedFormat;
+    }
+    if (eResult != eV4L2Ok) {
+        std::string strError = m_pDevice->GetErrorText();
+        if (eResult == eV4L2UnsupportedFormat || strError.empty()) {
+            strError = strPath + ": " + KyV4L2ResultText(eResult) + " (asked for " +
+                       KyV4L2FourCCText(asked.nFourCC) + ", the driver gave " +
+                       KyV4L2FourCCText(format.nFourCC) + " " + std::to_string(format.size.nWidth) +
+                       "x" + std::to_string(format.size.nHeight) + ")";
+        }
+        m_pConverter.reset();
+        m_pDevice->Close();
+        setError(strError);
+        return eResult;
+    }
+    if (fFramesPerSecond > 0.0f)
+        m_pDevice->SetFrameRate(fFramesPerSecond);  // a driver without the setting keeps its own
+
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_Format = format;
+    m_strCard = m_pDevice->GetCardName();
+    m_strError.clear();
+    m_bOpen = true;
+    m_bLost = false;
+    return eV4L2Ok;
+}
+
+void KyCV4L2Camera::Close() {
+    StopAcquisition(1, 0);
+    CbCriticalSectionLock device(m_DeviceLock);
+    if (m_pDevice)
+        m_pDevice->Close();
+    m_pConverter.reset();
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_bOpen = false;
+    m_Format = KyV4L2Format();
+}
+
+bool KyCV4L2Camera::IsOpen() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_bOpen;
+}
+
+KyV4L2Format KyCV4L2Camera::GetFormat() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Format;
+}
+
+std::string KyCV4L2Camera::GetCardName() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_strCard;
+}
+
+std::string KyCV4L2Camera::GetErrorText() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_strError;
+}
+
+void KyCV4L2Camera::GetImageSize(int* pnHeight, int* pnWidth) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (pnHeight)
+        *pnHeight = m_Format.size.nHeight;
+    if (pnWidth)
+        *pnWidth = m_Format.size.nWidth;
+}
+
+void KyCV4L2Camera::SetDisplaySource(IAcquireDisplaySource* pSource) {
+    CbCriticalSectionLock delivery(m_DeliveryLock);  // waits for a delivery in progress
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_pSource = pSource;
+}
+
+int KyCV4L2Camera::StartAcquisition(int) {
+    CbCriticalSectionLock device(m_DeviceLock);
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (!m_bOpen || m_bLost)
+            return -1;
+    }
+    if (!m_bStreaming) {
+        const EV4L2Result eResult = m_pDevice->StartStreaming(kBufferCount);
+        if (eResult != eV4L2Ok) {
+            const std::string strDetail = m_pDevice->GetErrorText();
+            setError(strDetail.empty() ? KyV4L2ResultText(eResult) : strDetail);
+            return -1;
+        }
+        m_bStreaming = true;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (!m_Thread.joinable()) {
+            try {
+                m_Thread = std::thread(&KyCV4L2Camera::threadLoop, this);
+            } catch (const std::system_error&) {
+                m_pDevice->StopStreaming();
+                m_bStreaming = false;
+                m_strError = "the camera's delivery thread could not be started";
+                return -1;
+            }
+        }
+        m_bRunning = true;
+    }
+    m_Changed.notify_all();
+    return 0;
+}
+
+bool KyCV4L2Camera::StopAcquisition(int, int) {
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_bRunning = false;
+    }
+    m_Changed.notify_all();
+    // The thread holds the device lock across one wait and delivery: passing it waits for them.
+    CbCriticalSectionLock device(m_DeviceLock);
+    if (m_bStreaming) {
+        m_pDevice->StopStreaming();
+        m_bStreaming = false;
+    }
+    return true;
+}
+
+bool KyCV4L2Camera::IsAcquisitionRunning() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_bRunning;
+}
+
+bool KyCV4L2Camera::IsAcquisitionReady() {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_bOpen && !m_bLost;
+}
+
+bool KyCV4L2Camera::IsLost() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_bLost;
+}
+
+bool KyCV4L2Camera::WaitForLost(unsigned nTimeoutMs) const {
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    return m_Changed.wait_for(lock, std::chrono::milliseconds(nTimeoutMs), [&] { return m_bLost; });
+}
+
+unsigned KyCV4L2Camera::GetFramesDelivered() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_nDelivered;
+}
+
+unsigned KyCV4L2Camera::GetFramesDamaged() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_nDamaged;
+}
+
+unsigned KyCV4L2Camera::GetFramesRefused() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_nRefused;
+}
+
+bool KyCV4L2Camera::WaitForFramesDelivered(unsigned nMinCount, unsigned nTimeoutMs) const {
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    return m_Changed.wait_for(lock, std::chrono::milliseconds(nTimeoutMs),
+                              [&] { return m_nDelivered >= nMinCount; });
+}
+
+void KyCV4L2Camera::threadLoop() {
+    KyPlatform::SetCurrentThreadName(L"V4L2Camera");
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(m_Mutex);
+            m_Changed.wait(lock, [&] { return m_bQuit || m_bRunning; });
+            if (m_bQuit)
+                return;
+        }
+        try {
+            serviceDevice();
+        } catch (...) {
+            // A display that throws loses this frame; the camera keeps running.
+        }
+    }
+}
+
+void KyCV4L2Camera::serviceDevice() {
+    CbCriticalSectionLock device(m_DeviceLock);
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (!m_bRunning)
+            return;  // stopped while this thread waited for the lock
+    }
+    if (!m_bStreaming)
+        return;
+    KyV4L2Frame frame;
+    const EV4L2Result eResult = m_pDevice->WaitFrame(kWaitSliceMs, frame);
+    if (eResult == eV4L2Timeout)
+        return;
+    if (eResult != eV4L2Ok) {
+        loseDevice(eResult);
+        return;
+    }
+    deliverFrame(frame.pData, frame.nBytesUsed);
+    // A display that stopped acquisition from inside the delivery has already let the buffers go.
+    if (m_bStreaming) {
+        const EV4L2Result eRelease = m_pDevice->ReleaseFrame(frame);
+        if (eRelease != eV4L2Ok)
+            loseDevice(eRelease);
+    }
+}
+
+void KyCV4L2Camera::deliverFrame(const unsigned char* pFrame, std::size_t nBytes) {
+    CbCriticalSectionLock delivery(m_DeliveryLock);
+    IAcquireDisplaySource* pSource;
+    KyCSize2 size;
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        pSource = m_pSource;
+        size = m_Format.size;
+    }
+    IAcquireDisplay* pDisplay = pSource ? pSource->GetDisplay(0) : nullptr;
+    bool bBuffer = false, bValid = false;
+    if (pDisplay) {
+        int nPitch = 0;
+        unsigned char* pFirstRow = pDisplay->GetBitmapBuffer(size, &nPitch, 32);
+        if (pFirstRow) {
+            bBuffer = true;
+            if (nPitch == 0)
+                nPitch = size.nWidth * 4;
+            bValid = m_pConverter->Convert(pFrame, nBytes, pFirstRow, nPitch);
+        }
+        pDisplay->ReleaseBitmapBuffer(bValid);
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (bValid)
+            ++m_nDelivered;
+        else if (bBuffer)
+            ++m_nDamaged;
+        else
+            ++m_nRefused;
+    }
+    m_Changed.notify_all();
+}
+
+void KyCV4L2Camera::loseDevice(EV4L2Result eResult) {
+    std::string strDetail = m_pDevice->GetErrorText();
+    m_pDevice->StopStreaming();
+    m_bStreaming = false;
+    if (strDetail.empty())
+        strDetail = KyV4L2ResultText(eResult);
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_bRunning = false;
+        m_bLost = true;
+        m_strError = std::string(KyV4L2ResultText(eV4L2Gone)) + " (" + strDetail + ")";
+    }
+    m_Changed.notify_all();
+}
+
+void KyCV4L2Camera::setError(const std::string& strError) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_strError = strError;
+}

@@ -1,0 +1,116 @@
+// A V4L2 camera as the host acquisition: frames converted to BGRA on its own delivery thread.
+#pragma once
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "CbCriticalSection.h"
+#include "KyCGeometry.h"
+#include "KyHostApi.h"
+#include "KyIAcquisition.h"
+#include "KyV4L2Types.h"
+
+class IAcquireDisplaySource;
+class KyV4L2Converter;
+class KyV4L2Device;
+
+// Open negotiates the format (KyCV4L2FormatChoice: YUYV or MJPEG, the size nearest to the wish)
+// and reports what the driver agreed to through GetImageSize. StartAcquisition maps the buffers
+// and starts streaming; the delivery thread ("V4L2Camera") waits for each frame and converts it
+// straight into GetDisplay(0) of the display source set last: GetBitmapBuffer(size, &pitch, 32),
+// the BGRA rows top first, ReleaseBitmapBuffer(true) (false for a frame that could not be
+// converted, or when no buffer came back).
+//
+// Lost camera: when the device fails while streaming (typically unplugged), streaming stops and
+// the camera counts as lost: IsLost, GetErrorText, not ready, StartAcquisition refused until the
+// next Open. Frames already delivered stay delivered; the host decides what to do with a
+// recording in progress.
+//
+// Guarantee, as KyCSyntheticCamera: once SetDisplaySource or StopAcquisition returns, the previous
+// display source gets no further call from this camera. Both wait for a delivery in progress;
+// StopAcquisition also waits for a frame wait in progress (at most kWaitSliceMs).
+//
+// Locks, in this order: m_DeviceLock (every device and converter call; the delivery thread holds
+// it across one frame wait and delivery), m_DeliveryLock (across the display calls; re-entrant so
+// that a display may call back), then m_Mutex (leaf: the state fields; nothing is called inside).
+class KYHOST_API KyCV4L2Camera : public KyIAcquisition {
+public:
+    static const unsigned kBufferCount = 4;
+    // Longest single wait for a frame before the thread looks at its state again.
+    static const unsigned kWaitSliceMs = 100;
+
+    // The platform's device; where there is none, Open answers eV4L2NotSupported.
+    KyCV4L2Camera();
+    // The given device (a fake in tests); null behaves as no V4L2 on this platform.
+    explicit KyCV4L2Camera(std::unique_ptr<KyV4L2Device> pDevice);
+    // Stops acquisition, closes the device and ends the delivery thread.
+    ~KyCV4L2Camera() override;
+    KyCV4L2Camera(const KyCV4L2Camera&) = delete;
+    KyCV4L2Camera& operator=(const KyCV4L2Camera&) = delete;
+
+    // Opens the device node and negotiates the format nearest to the wished size; a frame rate
+    // above 0 is asked for (drivers may ignore it). Closes a device opened before.
+    EV4L2Result Open(const std::string& strPath, KyCSize2 wished, float fFramesPerSecond);
+    void Close();
+    bool IsOpen() const;
+    KyV4L2Format GetFormat() const;  // the negotiated one; empty when closed
+    std::string GetCardName() const;
+    // One line on the last failure ("/dev/video0: open: No such file or directory"), or empty.
+    std::string GetErrorText() const;
+
+    // Height first, then width: the negotiated size, 0 × 0 when closed. Null pointers skipped.
+    void GetImageSize(int* pnHeight, int* pnWidth) override;
+    void SetDisplaySource(IAcquireDisplaySource* pSource) override;
+    // Any mode; 0 when streaming afterwards, -1 when closed, lost or the device refused.
+    int StartAcquisition(int nMode) override;
+    // Any mode and flags; always true.
+    bool StopAcquisition(int nMode, int nFlags) override;
+    bool IsAcquisitionRunning() const override;
+    bool IsAcquisitionReady() override;  // open and not lost
+
+    bool IsLost() const;
+    bool WaitForLost(unsigned nTimeoutMs) const;
+    // Frames released valid; frames that could not be converted; frames without a buffer or a
+    // display to go to.
+    unsigned GetFramesDelivered() const;
+    unsigned GetFramesDamaged() const;
+    unsigned GetFramesRefused() const;
+    bool WaitForFramesDelivered(unsigned nMinCount, unsigned nTimeoutMs) const;
+
+private:
+    void threadLoop();
+    // One wait for a frame and its delivery, with m_DeviceLock held.
+    void serviceDevice();
+    void deliverFrame(const unsigned char* pFrame, std::size_t nBytes);
+    // The device failed while streaming: stop it and remember why. m_DeviceLock held.
+    void loseDevice(EV4L2Result eResult);
+    void setError(const std::string& strError);
+
+    // Every call of m_pDevice and m_pConverter, and the fields that only they touch.
+    CbCriticalSection m_DeviceLock;
+    std::unique_ptr<KyV4L2Device> m_pDevice KY_GUARDED_BY(m_DeviceLock);
+    std::unique_ptr<KyV4L2Converter> m_pConverter KY_GUARDED_BY(m_DeviceLock);
+    bool m_bStreaming KY_GUARDED_BY(m_DeviceLock) = false;
+
+    // Held across one delivery into the display; SetDisplaySource passes through it.
+    CbCriticalSection m_DeliveryLock;
+
+    mutable std::mutex m_Mutex;  // guards every field below
+    // Signalled on: start, stop, quit (thread), a frame counted, lost (waiters).
+    mutable std::condition_variable m_Changed;
+    IAcquireDisplaySource* m_pSource = nullptr;
+    KyV4L2Format m_Format;
+    std::string m_strCard;
+    std::string m_strError;
+    bool m_bOpen = false;
+    bool m_bRunning = false;
+    bool m_bLost = false;
+    bool m_bQuit = false;
+    unsigned m_nDelivered = 0;
+    unsigned m_nDamaged = 0;
+    unsigned m_nRefused = 0;
+    std::thread m_Thread;  // started by the first StartAcquisition, ended by the destructor
+};

@@ -1,0 +1,260 @@
+// The in-memory V4L2 device of the tests.
+#include "KyTestFakeV4L2Device.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "CbArray.h"
+#include "KyCFieldBase.h"
+#include "KyCJPGCodec.h"
+#include "KyCTestPattern.h"
+
+namespace {
+
+const unsigned kMaxBuffers = 4;
+
+std::vector<KyV4L2FormatOffer> defaultOffers() {
+    KyV4L2FormatOffer yuyv;
+    yuyv.nFourCC = kV4L2FormatYUYV;
+    yuyv.strDescription = "YUYV 4:2:2";
+    yuyv.vecSizes = {KyCSize2(640, 480), KyCSize2(320, 240)};
+    KyV4L2FormatOffer mjpeg;
+    mjpeg.nFourCC = kV4L2FormatMJPEG;
+    mjpeg.strDescription = "Motion-JPEG";
+    mjpeg.vecSizes = {KyCSize2(1280, 720), KyCSize2(640, 480)};
+    return {yuyv, mjpeg};
+}
+
+unsigned char clampByte(int n) {
+    return static_cast<unsigned char>(std::min(255, std::max(0, n)));
+}
+
+// BT.601, limited range, as cameras send it.
+void bgraToYuv(const unsigned char* p, int& nY, int& nU, int& nV) {
+    const int b = p[0], g = p[1], r = p[2];
+    nY = 16 + ((66 * r + 129 * g + 25 * b + 128) >> 8);
+    nU = 128 + ((-38 * r - 74 * g + 112 * b + 128) >> 8);
+    nV = 128 + ((112 * r - 94 * g - 18 * b + 128) >> 8);
+}
+
+}  // namespace
+
+KyTestFakeV4L2Device::KyTestFakeV4L2Device() : KyTestFakeV4L2Device(Script()) {}
+
+KyTestFakeV4L2Device::KyTestFakeV4L2Device(const Script& script) : m_Script(script) {
+    if (m_Script.vecOffers.empty())
+        m_Script.vecOffers = defaultOffers();
+}
+
+KyTestFakeV4L2Device::~KyTestFakeV4L2Device() = default;
+
+EV4L2Result KyTestFakeV4L2Device::Open(const std::string& strPath) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    log("Open " + strPath);
+    if (m_Script.eOpen != eV4L2Ok) {
+        m_strError = strPath + ": open: " + KyV4L2ResultText(m_Script.eOpen);
+        return m_Script.eOpen;
+    }
+    m_bOpen = true;
+    m_bGone = false;
+    return eV4L2Ok;
+}
+
+void KyTestFakeV4L2Device::Close() {
+    StopStreaming();
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (m_bOpen)
+        log("Close");
+    m_bOpen = false;
+}
+
+std::string KyTestFakeV4L2Device::GetCardName() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Script.strCard;
+}
+
+std::vector<KyV4L2FormatOffer> KyTestFakeV4L2Device::GetFormatOffers() {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    log("GetFormatOffers");
+    return m_Script.vecOffers;
+}
+
+EV4L2Result KyTestFakeV4L2Device::SetFormat(KyV4L2Format& format) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    log("SetFormat " + KyV4L2FourCCText(format.nFourCC) + " " + std::to_string(format.size.nWidth) +
+        "x" + std::to_string(format.size.nHeight));
+    if (m_Script.eSetFormat != eV4L2Ok) {
+        m_strError = "VIDIOC_S_FMT: " + std::string(KyV4L2ResultText(m_Script.eSetFormat));
+        return m_Script.eSetFormat;
+    }
+    if (m_Script.forced.nFourCC != 0)
+        format = m_Script.forced;
+    if (format.nFourCC == kV4L2FormatYUYV) {
+        format.nBytesPerLine = format.size.nWidth * 2 + m_Script.nPaddingPerLine;
+        format.nImageBytes = static_cast<std::uint32_t>(format.nBytesPerLine) *
+                             static_cast<std::uint32_t>(format.size.nHeight);
+    } else {
+        format.nBytesPerLine = 0;
+        format.nImageBytes = static_cast<std::uint32_t>(format.size.nWidth) *
+                             static_cast<std::uint32_t>(format.size.nHeight) * 2;
+    }
+    m_Format = format;
+    return eV4L2Ok;
+}
+
+EV4L2Result KyTestFakeV4L2Device::SetFrameRate(float fFramesPerSecond) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    log("SetFrameRate " + std::to_string(static_cast<int>(fFramesPerSecond)));
+    return eV4L2Ok;
+}
+
+EV4L2Result KyTestFakeV4L2Device::StartStreaming(unsigned nBuffers) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    log("StartStreaming " + std::to_string(nBuffers));
+    if (!m_bOpen || m_bGone) {
+        m_strError = "VIDIOC_REQBUFS: not open";
+        return eV4L2Failed;
+    }
+    if (m_Script.eStart != eV4L2Ok) {
+        m_strError = "VIDIOC_STREAMON: " + std::string(KyV4L2ResultText(m_Script.eStart));
+        return m_Script.eStart;
+    }
+    const unsigned nCount = std::max(1u, std::min(nBuffers, kMaxBuffers));
+    m_vecBuffers.assign(nCount, std::vector<unsigned char>());
+    m_vecOut.assign(nCount, false);
+    m_bStreaming = true;
+    return eV4L2Ok;
+}
+
+EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& frame) {
+    unsigned nIntervalMs;
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        nIntervalMs =
+            m_Script.bSilent ? nTimeoutMs : std::min(nTimeoutMs, m_Script.nFrameIntervalMs);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(nIntervalMs));  // the driver's pace
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (!m_bStreaming) {
+        m_strError = "VIDIOC_DQBUF: not streaming";
+        return eV4L2Failed;
+    }
+    if (m_Script.bSilent)
+        return eV4L2Timeout;
+    if (m_Script.nFramesBeforeGone >= 0 &&
+        m_nHandedOut >= static_cast<unsigned>(m_Script.nFramesBeforeGone)) {
+        m_bGone = true;
+        m_strError = "/dev/fake: VIDIOC_DQBUF: No such device";
+        return eV4L2Gone;
+    }
+    const auto it = std::find(m_vecOut.begin(), m_vecOut.end(), false);
+    if (it == m_vecOut.end())
+        return eV4L2Timeout;  // every buffer is with the host: nothing can be filled
+    const unsigned nIndex = static_cast<unsigned>(it - m_vecOut.begin());
+    const unsigned nNumber = m_nNextFrame++;
+    m_vecBuffers[nIndex] = MakeFrame(m_Format, nNumber, m_Script.nPaddingPerLine);
+    std::vector<unsigned char>& buffer = m_vecBuffers[nIndex];
+    frame.pData = buffer.data();
+    frame.nBytesUsed = buffer.size();
+    if (static_cast<int>(nNumber) == m_Script.nDamagedFrame)
+        frame.nBytesUsed /= 3;
+    frame.nIndex = nIndex;
+    m_vecOut[nIndex] = true;
+    ++m_nHandedOut;
+    const unsigned nOut = static_cast<unsigned>(std::count(m_vecOut.begin(), m_vecOut.end(), true));
+    m_nMaxOut = std::max(m_nMaxOut, nOut);
+    return eV4L2Ok;
+}
+
+EV4L2Result KyTestFakeV4L2Device::ReleaseFrame(const KyV4L2Frame& frame) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (!m_bStreaming || frame.nIndex >= m_vecOut.size() || !m_vecOut[frame.nIndex]) {
+        ++m_nBadReleases;
+        m_strError = "VIDIOC_QBUF: Invalid argument";
+        return eV4L2Failed;
+    }
+    m_vecOut[frame.nIndex] = false;
+    return eV4L2Ok;
+}
+
+void KyTestFakeV4L2Device::StopStreaming() {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (!m_bStreaming)
+        return;
+    log("StopStreaming");
+    m_bStreaming = false;
+    m_vecBuffers.clear();
+    m_vecOut.clear();
+}
+
+std::string KyTestFakeV4L2Device::GetErrorText() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_strError;
+}
+
+std::vector<std::string> KyTestFakeV4L2Device::GetCalls() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_vecCalls;
+}
+
+unsigned KyTestFakeV4L2Device::GetFramesHandedOut() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_nHandedOut;
+}
+
+unsigned KyTestFakeV4L2Device::GetBadReleases() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_nBadReleases;
+}
+
+unsigned KyTestFakeV4L2Device::GetMaxBuffersOut() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_nMaxOut;
+}
+
+bool KyTestFakeV4L2Device::IsStreaming() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_bStreaming;
+}
+
+std::vector<unsigned char> KyTestFakeV4L2Device::MakeFrame(const KyV4L2Format& format,
+                                                           unsigned nNumber, int nPaddingPerLine) {
+    const KyCSize2 size = format.size;
+    if (size.nWidth <= 0 || size.nHeight <= 0)
+        return {};
+    const int nBgraPitch = size.nWidth * 4;
+    std::vector<unsigned char> vecBgra(static_cast<size_t>(nBgraPitch) * size.nHeight);
+    if (format.nFourCC == kV4L2FormatMJPEG) {
+        // The encoder reads the first row as the bottom line: draw the picture bottom-up.
+        KyCTestPattern::Draw(vecBgra.data() + static_cast<size_t>(nBgraPitch) * (size.nHeight - 1),
+                             -nBgraPitch, size, 4, nNumber);
+        KyCFieldBase field(vecBgra.data(), KyCRect2(size), 4, nBgraPitch);
+        CbArray<unsigned char> arrJpeg;
+        if (!KyCJPGCodec::Encode(field, ePixelFormatBGRA32, 0.9f, arrJpeg))
+            return {};
+        return std::vector<unsigned char>(arrJpeg.GetData(),
+                                          arrJpeg.GetData() + arrJpeg.GetCount());
+    }
+    KyCTestPattern::Draw(vecBgra.data(), nBgraPitch, size, 4, nNumber);
+    const int nLine = size.nWidth * 2 + nPaddingPerLine;
+    std::vector<unsigned char> vecYuyv(static_cast<size_t>(nLine) * size.nHeight, 0xee);
+    for (int nRow = 0; nRow < size.nHeight; ++nRow) {
+        const unsigned char* pIn = vecBgra.data() + static_cast<size_t>(nRow) * nBgraPitch;
+        unsigned char* pOut = vecYuyv.data() + static_cast<size_t>(nRow) * nLine;
+        for (int nCol = 0; nCol + 1 < size.nWidth; nCol += 2) {
+            int nY0, nU0, nV0, nY1, nU1, nV1;
+            bgraToYuv(pIn + nCol * 4, nY0, nU0, nV0);
+            bgraToYuv(pIn + nCol * 4 + 4, nY1, nU1, nV1);
+            pOut[nCol * 2 + 0] = clampByte(nY0);
+            pOut[nCol * 2 + 1] = clampByte((nU0 + nU1) / 2);
+            pOut[nCol * 2 + 2] = clampByte(nY1);
+            pOut[nCol * 2 + 3] = clampByte((nV0 + nV1) / 2);
+        }
+    }
+    return vecYuyv;
+}
+
+void KyTestFakeV4L2Device::log(const std::string& strCall) {
+    m_vecCalls.push_back(strCall);
+}
