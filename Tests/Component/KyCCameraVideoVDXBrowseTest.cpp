@@ -2,6 +2,9 @@
 // and every index rule of removal.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "KyPlatformFaults.h"
 #include "KyTestComponent.h"
 #include "KyTestTempDir.h"
@@ -283,4 +286,25 @@ TEST_F(KyCCameraVideoVDXBrowseTest, AFileStuckUnderRemoveKeepsItsEntry) {
     EXPECT_EQ(m_Vdx.Views(), "1/0/1");
     EXPECT_FALSE(onDisk(L"p1.jpg"));
     EXPECT_EQ(KyTestReadFile(m_Dir.File(L"~remove")), "p1.jpg");
+}
+
+TEST_F(KyCCameraVideoVDXBrowseTest, AFileHeldOpenCannotBeRemoved) {
+#if !defined(_WIN32)
+    GTEST_SKIP() << "POSIX deletes files that are open";
+#else
+    entries("V P V");
+    m_Vdx.SetViews(2, 2, 1);
+    {
+        // The runtime opens without letting others delete, as a player would.
+        std::ifstream held(std::filesystem::path(m_Dir.File(L"v2.avi")), std::ios::binary);
+        ASSERT_TRUE(held.is_open());
+        EXPECT_FALSE(m_Video.RemoveFile(kVideo));
+        EXPECT_EQ(m_Vdx.Names(), "v0.avi p1.jpg v2.avi");
+        EXPECT_EQ(m_Vdx.Views(), "2/2/1");
+        EXPECT_TRUE(onDisk(L"v2.avi"));
+    }
+    EXPECT_TRUE(m_Video.RemoveFile(kVideo));
+    EXPECT_FALSE(onDisk(L"v2.avi"));
+    EXPECT_EQ(m_Vdx.Names(), "v0.avi p1.jpg");
+#endif
 }
