@@ -140,5 +140,3 @@ void BM_StdListAddRemove(benchmark::State& state) {
 BENCHMARK(BM_StdListAddRemove);
 
 }  // namespace
-
-BENCHMARK_MAIN();
