@@ -53,7 +53,7 @@ EV4L2Result KyTestFakeV4L2Device::Open(const std::string& strPath) {
     std::lock_guard<std::mutex> lock(m_Mutex);
     log("Open " + strPath);
     if (m_Script.eOpen != eV4L2Ok) {
-        m_strError = strPath + ": open: " + KyV4L2ResultText(m_Script.eOpen);
+        m_strError = "open: " + std::string(KyV4L2ResultText(m_Script.eOpen));
         return m_Script.eOpen;
     }
     m_bOpen = true;
@@ -145,7 +145,7 @@ EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& fr
     if (m_Script.nFramesBeforeGone >= 0 &&
         m_nHandedOut >= static_cast<unsigned>(m_Script.nFramesBeforeGone)) {
         m_bGone = true;
-        m_strError = "/dev/fake: VIDIOC_DQBUF: No such device";
+        m_strError = "VIDIOC_DQBUF: No such device";
         return eV4L2Gone;
     }
     const auto it = std::find(m_vecOut.begin(), m_vecOut.end(), false);

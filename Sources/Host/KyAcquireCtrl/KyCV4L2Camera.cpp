@@ -39,43 +39,44 @@ EV4L2Result KyCV4L2Camera::Open(const std::string& strPath, KyCSize2 wished,
     StopAcquisition(1, 0);
     Close();
     CbCriticalSectionLock device(m_DeviceLock);
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_strPath = strPath;
+    }
     if (!m_pDevice) {
-        setError(strPath + ": " + KyV4L2ResultText(eV4L2NotSupported));
+        setError(eV4L2NotSupported, std::string());
         return eV4L2NotSupported;
     }
     EV4L2Result eResult = m_pDevice->Open(strPath);
     if (eResult != eV4L2Ok) {
-        setError(m_pDevice->GetErrorText().empty() ? strPath + ": " + KyV4L2ResultText(eResult)
-                                                   : m_pDevice->GetErrorText());
+        setError(eResult, m_pDevice->GetErrorText());
         return eResult;
     }
 
     KyV4L2Format format;
     if (!KyCV4L2FormatChoice::Choose(m_pDevice->GetFormatOffers(), wished, format)) {
         m_pDevice->Close();
-        setError(strPath + ": " + KyV4L2ResultText(eV4L2UnsupportedFormat));
+        setError(eV4L2UnsupportedFormat, std::string());
         return eV4L2UnsupportedFormat;
     }
     const KyV4L2Format asked = format;
     eResult = m_pDevice->SetFormat(format);
-    if (eResult == eV4L2Ok && !KyCV4L2FormatChoice::IsUsable(format))
-        eResult = eV4L2UnsupportedFormat;
+    std::string strDetail = m_pDevice->GetErrorText();
     if (eResult == eV4L2Ok) {
-        m_pConverter = KyCreateV4L2Converter(format);
-        if (!m_pConverter)
+        if (KyCV4L2FormatChoice::IsUsable(format))
+            m_pConverter = KyCreateV4L2Converter(format);
+        if (!m_pConverter) {
             eResult = eV4L2UnsupportedFormat;
+            strDetail = "asked for " + KyV4L2FourCCText(asked.nFourCC) + ", the driver gave " +
+                        KyV4L2FourCCText(format.nFourCC) + " " +
+                        std::to_string(format.size.nWidth) + "x" +
+                        std::to_string(format.size.nHeight);
+        }
     }
     if (eResult != eV4L2Ok) {
-        std::string strError = m_pDevice->GetErrorText();
-        if (eResult == eV4L2UnsupportedFormat || strError.empty()) {
-            strError = strPath + ": " + KyV4L2ResultText(eResult) + " (asked for " +
-                       KyV4L2FourCCText(asked.nFourCC) + ", the driver gave " +
-                       KyV4L2FourCCText(format.nFourCC) + " " + std::to_string(format.size.nWidth) +
-                       "x" + std::to_string(format.size.nHeight) + ")";
-        }
         m_pConverter.reset();
         m_pDevice->Close();
-        setError(strError);
+        setError(eResult, strDetail);
         return eResult;
     }
     if (fFramesPerSecond > 0.0f)
@@ -145,8 +146,7 @@ int KyCV4L2Camera::StartAcquisition(int) {
     if (!m_bStreaming) {
         const EV4L2Result eResult = m_pDevice->StartStreaming(kBufferCount);
         if (eResult != eV4L2Ok) {
-            const std::string strDetail = m_pDevice->GetErrorText();
-            setError(strDetail.empty() ? KyV4L2ResultText(eResult) : strDetail);
+            setError(eResult, m_pDevice->GetErrorText());
             return -1;
         }
         m_bStreaming = true;
@@ -159,7 +159,7 @@ int KyCV4L2Camera::StartAcquisition(int) {
             } catch (const std::system_error&) {
                 m_pDevice->StopStreaming();
                 m_bStreaming = false;
-                m_strError = "the camera's delivery thread could not be started";
+                m_strError = m_strPath + ": the camera's delivery thread could not be started";
                 return -1;
             }
         }
@@ -303,21 +303,22 @@ void KyCV4L2Camera::deliverFrame(const unsigned char* pFrame, std::size_t nBytes
 }
 
 void KyCV4L2Camera::loseDevice(EV4L2Result eResult) {
-    std::string strDetail = m_pDevice->GetErrorText();
+    const std::string strDetail = m_pDevice->GetErrorText();
     m_pDevice->StopStreaming();
     m_bStreaming = false;
-    if (strDetail.empty())
-        strDetail = KyV4L2ResultText(eResult);
+    // Whatever the device said, a camera that fails while streaming is gone for this host.
+    setError(eV4L2Gone, strDetail.empty() ? std::string(KyV4L2ResultText(eResult)) : strDetail);
     {
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_bRunning = false;
         m_bLost = true;
-        m_strError = std::string(KyV4L2ResultText(eV4L2Gone)) + " (" + strDetail + ")";
     }
     m_Changed.notify_all();
 }
 
-void KyCV4L2Camera::setError(const std::string& strError) {
+void KyCV4L2Camera::setError(EV4L2Result eResult, const std::string& strDetail) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    m_strError = strError;
+    m_strError = m_strPath + ": " + KyV4L2ResultText(eResult);
+    if (!strDetail.empty())
+        m_strError += " (" + strDetail + ")";
 }

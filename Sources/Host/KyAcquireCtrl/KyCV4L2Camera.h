@@ -58,7 +58,8 @@ public:
     bool IsOpen() const;
     KyV4L2Format GetFormat() const;  // the negotiated one; empty when closed
     std::string GetCardName() const;
-    // One line on the last failure ("/dev/video0: open: No such file or directory"), or empty.
+    // One line on the last failure, or empty:
+    // "/dev/video0: no such device (open: No such file or directory)".
     std::string GetErrorText() const;
 
     // Height first, then width: the negotiated size, 0 × 0 when closed. Null pointers skipped.
@@ -87,7 +88,8 @@ private:
     void deliverFrame(const unsigned char* pFrame, std::size_t nBytes);
     // The device failed while streaming: stop it and remember why. m_DeviceLock held.
     void loseDevice(EV4L2Result eResult);
-    void setError(const std::string& strError);
+    // "path: what the result means (the device's detail)", kept as the last error.
+    void setError(EV4L2Result eResult, const std::string& strDetail);
 
     // Every call of m_pDevice and m_pConverter, and the fields that only they touch.
     CbCriticalSection m_DeviceLock;
@@ -103,6 +105,7 @@ private:
     mutable std::condition_variable m_Changed;
     IAcquireDisplaySource* m_pSource = nullptr;
     KyV4L2Format m_Format;
+    std::string m_strPath;
     std::string m_strCard;
     std::string m_strError;
     bool m_bOpen = false;

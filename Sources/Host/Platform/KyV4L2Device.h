@@ -10,8 +10,9 @@
 
 // One device node, used in this order: Open, GetFormatOffers, SetFormat, SetFrameRate (optional),
 // StartStreaming, then WaitFrame / ReleaseFrame per frame, StopStreaming, Close. Every frame that
-// WaitFrame gave must be handed back with ReleaseFrame before StopStreaming. A failure leaves a
-// line of system detail in GetErrorText. Not thread-safe: the caller serialises all calls.
+// WaitFrame gave must be handed back with ReleaseFrame before StopStreaming. A failure leaves the
+// system's detail in GetErrorText ("VIDIOC_S_FMT: Device or resource busy"; the caller names the
+// device). Not thread-safe: the caller serialises all calls.
 class KYHOST_API KyV4L2Device {
 public:
     virtual ~KyV4L2Device() = default;

@@ -49,7 +49,6 @@ public:
 
     EV4L2Result Open(const std::string& strPath) override {
         Close();
-        m_strPath = strPath;
         m_nFd = ::open(strPath.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (m_nFd < 0) {
             const int nErrno = errno;
@@ -70,7 +69,7 @@ public:
         m_strCard = reinterpret_cast<const char*>(cap.card);
         if (!(nCaps & V4L2_CAP_VIDEO_CAPTURE) || !(nCaps & V4L2_CAP_STREAMING)) {
             closeFd();
-            m_strError = m_strPath + ": no video capture with streaming I/O";
+            m_strError = "no video capture with streaming I/O";
             return eV4L2NotACamera;
         }
         return eV4L2Ok;
@@ -140,7 +139,7 @@ public:
         if (xioctl(m_nFd, VIDIOC_G_PARM, &parm) < 0)
             return fail(resultOfErrno(errno), "VIDIOC_G_PARM", errno);
         if (!(parm.parm.capture.capability & V4L2_CAP_TIMEPERFRAME)) {
-            m_strError = m_strPath + ": the driver has no frame rate setting";
+            m_strError = "the driver has no frame rate setting";
             return eV4L2Failed;
         }
         parm.parm.capture.timeperframe.numerator = 1000;
@@ -162,7 +161,7 @@ public:
         if (xioctl(m_nFd, VIDIOC_REQBUFS, &req) < 0)
             return fail(resultOfErrno(errno), "VIDIOC_REQBUFS", errno);
         if (req.count == 0) {
-            m_strError = m_strPath + ": the driver gave no buffers";
+            m_strError = "the driver gave no buffers";
             return eV4L2Failed;
         }
         m_bBuffersRequested = true;
@@ -270,7 +269,7 @@ private:
     };
 
     EV4L2Result fail(EV4L2Result eResult, const char* pszWhat, int nErrno) {
-        m_strError = m_strPath + ": " + pszWhat + ": " + std::system_category().message(nErrno);
+        m_strError = std::string(pszWhat) + ": " + std::system_category().message(nErrno);
         return eResult;
     }
     EV4L2Result failStreaming(const char* pszWhat, int nErrno) {
@@ -281,7 +280,7 @@ private:
         return eResult;
     }
     EV4L2Result notOpen() {
-        m_strError = m_strPath + ": not streaming";
+        m_strError = "not streaming";
         return eV4L2Failed;
     }
     void closeFd() {
@@ -290,7 +289,6 @@ private:
         m_nFd = -1;
     }
 
-    std::string m_strPath;
     std::string m_strCard;
     std::string m_strError;
     int m_nFd = -1;
