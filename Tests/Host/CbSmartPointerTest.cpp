@@ -34,8 +34,11 @@ class CDerived : public CCounted {};
 
 // Frees objects that live in a caller-owned slot: the deleter runs the destructor only.
 alignas(CCounted) unsigned char g_Slot[sizeof(CCounted)];
+CbWeakPointer<CCounted>* g_pSlotWatch = nullptr;  // looked at when the deleter runs
+std::atomic<bool> g_bExpiredBeforeDeleter{false};
 void destroyInSlot(const IReferenceCounted* pObject) {
     ++g_nDeleterCalls;
+    g_bExpiredBeforeDeleter = g_pSlotWatch != nullptr && g_pSlotWatch->IsExpired();
     pObject->~IReferenceCounted();
 }
 
@@ -185,10 +188,13 @@ TEST_F(CbSmartPointerTest, DeleterIsCalledInsteadOfDelete) {
     CCounted* pInSlot = new (g_Slot) CCounted(&destroyInSlot);
     CbSmartPointer<CCounted> p(pInSlot);
     CbWeakPointer<CCounted> weak(p);
+    g_pSlotWatch = &weak;
     p.Release();
+    g_pSlotWatch = nullptr;
     EXPECT_EQ(g_nDeleterCalls.load(), 1);
     EXPECT_EQ(g_nDestroyed.load(), 1) << "the deleter ran the destructor";
-    EXPECT_TRUE(weak.IsExpired()) << "weak references are cleared before the deleter runs";
+    EXPECT_TRUE(g_bExpiredBeforeDeleter.load())
+        << "weak references are cleared before the deleter runs";
 }
 
 TEST_F(CbSmartPointerTest, CopyingAnObjectDoesNotCopyItsCount) {

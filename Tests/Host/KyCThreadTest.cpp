@@ -36,7 +36,15 @@ public:
         m_StopEvent.Set();
         SetExternalEvent(&m_StopEvent);
     }
-    ~CWorker() override { stop(); }
+    ~CWorker() override {
+        // A stop that does not work is a failure, not a hang: the own flag and the work event
+        // end the loop anyway before the object goes.
+        if (!stop()) {
+            ActivateInterrupt();
+            m_WorkEvent.Set();
+            (void)WaitUntilTerminate(kLongMs).GetValue();
+        }
+    }
 
     bool start() {
         ClearInterrupt();
