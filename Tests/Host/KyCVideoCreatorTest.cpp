@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "CbException.h"
@@ -100,6 +102,33 @@ TEST(KyCVideoCreatorTest, WritesAnIndexedMotionJpegAviAtEighteenFramesPerSecond)
         EXPECT_GT(probe.nTopCr, 128 + 60) << "the top of the first frame is not red";
         EXPECT_GT(probe.nBottomCb, 128 + 60) << "the bottom of the first frame is not blue";
     }
+}
+
+TEST(KyCVideoCreatorTest, FramesFromAWorkerThreadAndTheLastReferenceDroppedThere) {
+    // As a recording runs: created on the host's thread, frames written on the worker's, and
+    // the worker's reference may be the last one.
+    KyTestTempDir dir;
+    const std::wstring strFile = dir.File(L"threads.avi");
+    const KyCFieldBase frame = markedFrame(64, 48, 4);
+    CbSmartPointer<KyCVideoCreator> pWriter(new KyCVideoCreator(strFile, 64, 48, kInterval));
+    CbSmartPointer<KyCVideoCreator> pWorkerReference = pWriter;
+    std::atomic<unsigned> nWritten{0};
+    std::thread worker([&pWorkerReference, &frame, &nWritten]() {
+        for (int i = 0; i < 6; ++i)
+            if (writeTopDown(*pWorkerReference, frame))
+                ++nWritten;
+        pWorkerReference.Release();  // the last reference: the file is completed here
+    });
+    EXPECT_LE(pWriter->GetFramesWritten(), 6u);  // read while the worker writes
+    pWriter.Release();
+    worker.join();
+    EXPECT_EQ(nWritten.load(), 6u);
+
+    KyTestAviReader reader;
+    ASSERT_TRUE(reader.Open(strFile)) << reader.GetError();
+    EXPECT_EQ(reader.GetIndexedFrameCount(), 6u);
+    EXPECT_TRUE(reader.IndexMatchesScan());
+    EXPECT_TRUE(KyTestIsMarkedPicture(decodeFrame(reader, 5), 64, 48));
 }
 
 TEST(KyCVideoCreatorTest, FramesKeepTheirOrderAndContent) {
@@ -201,6 +230,19 @@ TEST(KyCVideoCreatorTest, CompressedFramesAreStoredAsTheyStandIfTheyFit) {
     const std::vector<unsigned char> stored = reader.ReadFrame(0);
     ASSERT_EQ(stored.size(), jpeg.GetCount());
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), jpeg.begin()));
+}
+
+TEST(KyCVideoCreatorTest, AFullDiskMakesEveryProcessFrameFail) {
+    // /dev/full accepts the open and the buffered header, and fails every write.
+    const std::filesystem::path full("/dev/full");
+    std::error_code error;
+    if (!std::filesystem::exists(full, error))
+        GTEST_SKIP() << "no /dev/full on this platform";
+    KyCVideoCreator writer(full.wstring(), 64, 64, kInterval);
+    const KyCFieldBase frame = markedFrame(64, 64, 4);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(writeTopDown(writer, frame)) << "frame " << i;
+    EXPECT_EQ(writer.GetFramesWritten(), 0u);
 }
 
 TEST(KyCVideoCreatorTest, AnEmptyRecordingIsStillAValidFile) {

@@ -48,6 +48,7 @@ private:
     AVStream* m_pStream = nullptr;         // owned by m_pFormat
     AVPacket* m_pPacket = nullptr;         // reused for every frame; never owns the data
     bool m_bHeaderWritten = false;
+    bool m_bFailed = false;  // a write failed: the file ends with the frames before it
     KyJpegEncoder m_Encoder;
     int m_nQuality;
     unsigned long long m_nMaxBytes = 0;
@@ -127,7 +128,7 @@ bool KyVideoWriterPosix::WriteFrame(const unsigned char* p, int nPitch) {
 }
 
 bool KyVideoWriterPosix::WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) {
-    if (pJpeg == nullptr || nSize == 0 || nSize > INT_MAX || !m_bHeaderWritten)
+    if (pJpeg == nullptr || nSize == 0 || nSize > INT_MAX || !m_bHeaderWritten || m_bFailed)
         return false;
     const unsigned long long nFrameBytes = nSize;
     // The chunk with its header and padding, the index entries of all frames so far (idx1 and
@@ -152,8 +153,14 @@ bool KyVideoWriterPosix::WriteJpegFrame(const unsigned char* pJpeg, std::size_t 
     const int nResult = av_write_frame(m_pFormat, m_pPacket);
     m_pPacket->data = nullptr;
     m_pPacket->size = 0;
-    if (nResult < 0 || m_pFormat->pb->error < 0)
+    // Handing the bytes to the system now makes true mean written, and shows a full disk at
+    // the frame that met it rather than some frames later.
+    avio_flush(m_pFormat->pb);
+    if (nResult < 0 || m_pFormat->pb->error < 0) {
+        // The muxer's position and the file disagree from here on: write nothing more.
+        m_bFailed = true;
         return false;
+    }
     m_nFrames = nIndex + 1;
     m_nBytes = static_cast<unsigned long long>(avio_tell(m_pFormat->pb));
     return true;
