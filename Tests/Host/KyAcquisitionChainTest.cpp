@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -305,4 +306,34 @@ TEST(KyAcquisitionFactoryTest, InstallingFromSeveralThreadsIsSafe) {
     RUXComponentFactory::SetAcquisition(nullptr);
     EXPECT_EQ(nWrong, 0);
     EXPECT_EQ(&RUXComponentFactory::GetAcquisition(), pBuiltIn);
+}
+
+namespace {
+class CountingCallback : public CbFunctorImpl<void(IAcquireDisplay*)> {
+public:
+    void Invoke(IAcquireDisplay*) override { ++m_nCalls; }
+    std::atomic<int> m_nCalls{0};
+};
+}  // namespace
+
+// The built-ins are left running on purpose: leaving the process must neither hang nor crash.
+TEST(KyAcquisitionExitTest, ProcessEndsWhileTheBuiltInsRun) {
+    // A fresh process: a forked one would inherit built-ins whose threads it does not have.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            KyCSyntheticCamera& camera = RUXComponentFactory::GetBuiltInCamera();
+            KyCLiveDisplay& live = RUXComponentFactory::GetBuiltInLiveDisplay();
+            camera.SetFrameSize(KyCSize2(32, 24));
+            camera.SetFrameRate(200.0f);
+            live.SetPictureCallback(CbPictureCallback(new CountingCallback));
+            live.StartDisplay(true);
+            camera.SetDisplaySource(RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource);
+            camera.StartAcquisition(1);
+            live.WaitForPicture(live.GetPicturesShown() + 3, kWaitMs);
+            for (int i = 0; i < 50; ++i)
+                live.UpdateDisplay(0);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

@@ -376,6 +376,7 @@ TEST(KyCLiveDisplayRefreshTest, RemovedCallbackIsNeverCalledAfterTheRemovalRetur
                     ++nLateCalls;
                 ++nCalls;
                 writePicture(pTarget, KyCSize2(8, 4), 4, static_cast<unsigned char>(nRound));
+                std::this_thread::sleep_for(std::chrono::microseconds(200));  // widen the window
                 if (bRemoved)
                     ++nLateCalls;
             }));

@@ -222,13 +222,20 @@ TEST_F(KyCSyntheticCameraTest, StopWaitsForTheFrameInProgress) {
 
 TEST_F(KyCSyntheticCameraTest, SwitchedSourceGetsNoFurtherCalls) {
     KyTestRecordingDisplay second;
-    m_Display.SetGetBufferDelayMs(3);
+    m_Display.SetGetBufferDelayMs(20);  // a frame stays in progress for a while
     ASSERT_TRUE(m_Camera.SetFrameSize(KyCSize2(32, 24)));
-    ASSERT_TRUE(m_Camera.SetFrameRate(500.0f));
+    ASSERT_TRUE(m_Camera.SetFrameRate(200.0f));
     m_Camera.SetDisplaySource(&m_Display);
     ASSERT_EQ(m_Camera.StartAcquisition(1), 0);
-    ASSERT_TRUE(m_Display.WaitForFrames(3, kWaitMs));
+    ASSERT_TRUE(m_Display.WaitForFrames(1, kWaitMs));
+    // Switch while the next frame is inside the first display's GetBitmapBuffer.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
+    while (m_Display.GetCalls().back() != "GetBitmapBuffer(32x24,32)" &&
+           std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::yield();
     m_Camera.SetDisplaySource(&second);
+    EXPECT_EQ(m_Display.GetCalls().back(), "ReleaseBitmapBuffer(true)")
+        << "the switch returned before the frame in progress was released";
     m_Display.Close();
     EXPECT_EQ(m_Camera.GetDisplaySource(), &second);
     ASSERT_TRUE(second.WaitForFrames(3, kWaitMs));
