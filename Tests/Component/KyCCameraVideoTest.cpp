@@ -17,7 +17,7 @@ TEST(KyCCameraVideoTest, AnswersThatThereIsNoVideoNoMediaAndNoMode) {
     EXPECT_EQ(video.GetVideoMode(), eVideoModeNone);
     EXPECT_FALSE(video.SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
     EXPECT_FALSE(video.SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
-    EXPECT_FALSE(video.SetVideoMode(static_cast<ERUXVideoMode>(2), eVideoMediaTypeVideo));
+    EXPECT_FALSE(video.SetVideoMode(static_cast<ERUXVideoMode>(-2), eVideoMediaTypeVideo));
     EXPECT_EQ(video.GetVideoMode(), eVideoModeNone);
     EXPECT_EQ(video.GetMediaType(eVideoModePlay), eVideoMediaTypeNone);
     EXPECT_EQ(video.GetMediaType(eVideoModeCamera), eVideoMediaTypeNone);

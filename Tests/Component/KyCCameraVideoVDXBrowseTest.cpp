@@ -49,7 +49,7 @@ TEST_F(KyCCameraVideoVDXBrowseTest, HasDataCountsEachType) {
     EXPECT_EQ(n, 3);
     EXPECT_TRUE(m_Video.HasData(kPicture, &n));
     EXPECT_EQ(n, 1);
-    EXPECT_FALSE(m_Video.HasData(static_cast<ERUXVideoMediaType>(2), &n));
+    EXPECT_FALSE(m_Video.HasData(static_cast<ERUXVideoMediaType>(-2), &n));
     EXPECT_EQ(n, 0);
     EXPECT_TRUE(m_Video.HasData(kVideo, nullptr));
 }
@@ -83,7 +83,7 @@ TEST_F(KyCCameraVideoVDXBrowseTest, FileNameWithoutACurrentFileIsEmpty) {
     EXPECT_EQ(m_Video.GetFileName(kPicture, &nPosition), L"");
     EXPECT_EQ(nPosition, -1);
     nPosition = 99;
-    EXPECT_EQ(m_Video.GetFileName(static_cast<ERUXVideoMediaType>(2), &nPosition), L"");
+    EXPECT_EQ(m_Video.GetFileName(static_cast<ERUXVideoMediaType>(-2), &nPosition), L"");
     EXPECT_EQ(nPosition, -1);
 }
 
@@ -143,7 +143,7 @@ TEST_F(KyCCameraVideoVDXBrowseTest, SteppingWithoutACurrentFileFails) {
     m_Vdx.SetViews(-1, -1, 1);
     EXPECT_FALSE(m_Video.NextFile(kAll));
     EXPECT_FALSE(m_Video.PreviousFile(kVideo));
-    EXPECT_FALSE(m_Video.NextFile(static_cast<ERUXVideoMediaType>(3)));
+    EXPECT_FALSE(m_Video.NextFile(static_cast<ERUXVideoMediaType>(-2)));
     EXPECT_EQ(m_Vdx.Views(), "-1/-1/1");
 }
 
@@ -255,7 +255,7 @@ TEST_F(KyCCameraVideoVDXBrowseTest, RemovingWithoutACurrentFileStillDeletesTheTe
     ASSERT_TRUE(KyTestWriteFile(m_Dir.File(L"~video.avi"), "t"));
     EXPECT_FALSE(m_Video.RemoveFile(kVideo));
     EXPECT_FALSE(onDisk(L"~video.avi"));
-    EXPECT_FALSE(m_Video.RemoveFile(static_cast<ERUXVideoMediaType>(4)));
+    EXPECT_FALSE(m_Video.RemoveFile(static_cast<ERUXVideoMediaType>(-2)));
 }
 
 TEST_F(KyCCameraVideoVDXBrowseTest, AFileThatCannotBeDeletedChangesNothing) {

@@ -10,7 +10,8 @@ namespace {
 const ERUXVideoMediaType kAll = eVideoMediaTypeNone;
 const ERUXVideoMediaType kVideo = eVideoMediaTypeVideo;
 const ERUXVideoMediaType kPicture = eVideoMediaTypePicture;
-const ERUXVideoMediaType kOther = static_cast<ERUXVideoMediaType>(2);
+// A value outside the named ones that the type can still hold.
+const ERUXVideoMediaType kOther = static_cast<ERUXVideoMediaType>(-2);
 
 }  // namespace
 
@@ -246,6 +247,6 @@ TEST(KyCCameraVideoVDXCatalogueTest, MediaTypeOfAMode) {
     EXPECT_EQ(vdx.getMediaType(eVideoModePlay), kPicture);
     EXPECT_EQ(vdx.getMediaType(eVideoModeCamera), kVideo);
     EXPECT_EQ(vdx.getMediaType(eVideoModeNone), kAll);
-    EXPECT_EQ(vdx.getMediaType(static_cast<ERUXVideoMode>(5)), kAll);
+    EXPECT_EQ(vdx.getMediaType(static_cast<ERUXVideoMode>(-2)), kAll);
     EXPECT_EQ(vdx.GetMediaType(eVideoModePlay), kPicture);
 }

@@ -110,7 +110,7 @@ TEST_F(KyCCameraVideoVDXModesTest, AnUnknownModeStopsRunningVideoAndChangesNothi
     m_Acquisition.TakeCalls();
     KyTestTakeVideoMessages();
 
-    EXPECT_FALSE(m_pVdx->SetVideoMode(static_cast<ERUXVideoMode>(2), eVideoMediaTypeVideo));
+    EXPECT_FALSE(m_pVdx->SetVideoMode(static_cast<ERUXVideoMode>(-2), eVideoMediaTypeVideo));
     EXPECT_FALSE(m_pVdx->IsRunning());
     EXPECT_EQ(KyTestTakeVideoMessages(), 1);  // the stop of the running video
     EXPECT_TRUE(m_Acquisition.TakeCalls().empty());

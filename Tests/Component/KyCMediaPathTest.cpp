@@ -74,7 +74,7 @@ TEST(KyCMediaPathTest, MediaFilenameIsTheLocalTimeStampWithTheTypesEnding) {
 TEST(KyCMediaPathTest, MediaFilenameOfAnotherTypeIsEmpty) {
     const std::int64_t nTime = localSeconds(2024, 1, 31, 10, 15, 0);
     EXPECT_EQ(makeMediaFilename(eVideoMediaTypeNone, nTime), L"");
-    EXPECT_EQ(makeMediaFilename(static_cast<ERUXVideoMediaType>(2), nTime), L"");
+    EXPECT_EQ(makeMediaFilename(static_cast<ERUXVideoMediaType>(-2), nTime), L"");
 }
 
 TEST(KyCMediaPathTest, MediaFilenameOfATimeWithoutLocalFormRaisesInvalidArgument) {

@@ -91,7 +91,7 @@ TEST_F(KyCameraVideoFactoryTest, NullAndDeviceComponentsLiveSideBySide) {
 TEST_F(KyCameraVideoFactoryTest, RefusedDevicesThrowAndCreateNothing) {
     // With no live source, creating the controller would switch its mode off at the acquisition.
     RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource = nullptr;
-    for (int nDevice : {2, 7, -3, 9, 1000}) {
+    for (int nDevice : {2, 7, -3, 9, -16, 15}) {
         SCOPED_TRACE(nDevice);
         const ERUXAcquireDevice eDevice = static_cast<ERUXAcquireDevice>(nDevice);
         unsigned nNumber = 0;
