@@ -249,6 +249,41 @@ TEST_F(KyPlatformFileTest, SearchReportsTheLastWriteTimeToTheTick) {
     EXPECT_EQ(utc.nHour, 20);
 }
 
+TEST_F(KyPlatformFileTest, AWriteTimeTheFileSystemCannotStoreIsAFailureNotAnotherTime) {
+    // ext4 clamps times before 1901; tmpfs and NTFS keep them.
+    write(L"old.jpg", "x");
+    std::int64_t nSeconds = 0;
+    KySystemTime st;
+    st.nYear = 1850;
+    st.nMonth = 6;
+    st.nDay = 1;
+    ASSERT_TRUE(KyCalendarToUnixSeconds(st, nSeconds));
+    const KyFileTime old = KyFileTimeFromUnix(nSeconds, 0);
+    if (SetFileLastWriteTime(file(L"old.jpg"), old)) {
+        const std::vector<KyFindData> found = findAll(file(L"old.jpg"));
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].ftLastWriteTime.nTicks, old.nTicks);
+    } else {
+        EXPECT_EQ(GetLastError(), static_cast<unsigned>(kErrorInvalidParameter));
+    }
+}
+
+TEST_F(KyPlatformFileTest, AnInjectedFindTimeReplacesTheStoredOneForItsNamesOnly) {
+    write(L"20240101-080000.jpg", "x");
+    write(L"other.jpg", "x");
+    m_Faults.InjectFindTime(L"-080000.JPG", 0x8000000000000000ull);
+    const std::vector<KyFindData> found = findAll(file(L"*.jpg"));
+    const KyFindData* pInjected = entryNamed(found, L"20240101-080000.jpg");
+    const KyFindData* pOther = entryNamed(found, L"other.jpg");
+    ASSERT_NE(pInjected, nullptr);
+    ASSERT_NE(pOther, nullptr);
+    EXPECT_EQ(pInjected->ftLastWriteTime.nTicks, 0x8000000000000000ull);
+    KySystemTime utc;
+    EXPECT_FALSE(FileTimeToSystemTime(pInjected->ftLastWriteTime, utc));
+    EXPECT_TRUE(FileTimeToSystemTime(pOther->ftLastWriteTime, utc));
+    EXPECT_GE(utc.nYear, 2024);
+}
+
 TEST_F(KyPlatformFileTest, NamesOutsideAsciiSurviveTheRoundTrip) {
     const std::wstring strName = L"Bild-\u00e4\u20ac.jpg";
     write(strName, "x");

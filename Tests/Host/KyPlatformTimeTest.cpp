@@ -12,7 +12,6 @@ using namespace KyPlatform;
 
 namespace {
 
-const std::uint64_t kTicksPerSecond = 10000000;
 const std::uint64_t kUnixEpochTicks = 116444736000000000ull;
 
 KyFileTime ticks(std::uint64_t n) {

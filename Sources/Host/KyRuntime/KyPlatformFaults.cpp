@@ -27,8 +27,14 @@ bool endsWith(const std::wstring& str, const std::wstring& strSuffix) {
            str.compare(str.size() - strSuffix.size(), strSuffix.size(), strSuffix) == 0;
 }
 
-std::mutex g_Mutex;            // guards g_Faults and g_nTriggered
-std::vector<SFault> g_Faults;  // newest last
+struct SFindTime {
+    std::wstring strSuffix;  // folded
+    std::uint64_t nTicks;
+};
+
+std::mutex g_Mutex;                  // guards g_Faults, g_FindTimes and g_nTriggered
+std::vector<SFault> g_Faults;        // newest last
+std::vector<SFindTime> g_FindTimes;  // newest last
 unsigned g_nTriggered = 0;
 std::atomic<bool> g_bAnyFault{false};  // lets Check skip the lock in normal runs
 
@@ -46,6 +52,7 @@ void Inject(unsigned nOperations, const std::wstring& strPathSuffix, unsigned nE
 void ClearAll() {
     std::lock_guard<std::mutex> lock(g_Mutex);
     g_Faults.clear();
+    g_FindTimes.clear();
     g_nTriggered = 0;
     g_bAnyFault.store(false);
 }
@@ -66,6 +73,26 @@ unsigned Check(EOperation eOperation, const std::wstring& strPath) {
         return nError;
     }
     return 0;
+}
+
+void InjectFindTime(const std::wstring& strNameSuffix, std::uint64_t nTicks) {
+    std::lock_guard<std::mutex> lock(g_Mutex);
+    g_FindTimes.push_back(SFindTime{fold(strNameSuffix), nTicks});
+    g_bAnyFault.store(true);
+}
+
+bool CheckFindTime(const std::wstring& strName, std::uint64_t& nTicks) {
+    if (!g_bAnyFault.load())
+        return false;
+    const std::wstring strFolded = fold(strName);
+    std::lock_guard<std::mutex> lock(g_Mutex);
+    for (size_t i = g_FindTimes.size(); i-- > 0;) {
+        if (endsWith(strFolded, g_FindTimes[i].strSuffix)) {
+            nTicks = g_FindTimes[i].nTicks;
+            return true;
+        }
+    }
+    return false;
 }
 
 unsigned GetTriggeredCount() {

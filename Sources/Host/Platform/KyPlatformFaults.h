@@ -1,6 +1,7 @@
 // Test seam of the platform layer: makes file operations fail on chosen paths.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "KyHostApi.h"
@@ -29,5 +30,12 @@ KYHOST_API void ClearAll();
 KYHOST_API unsigned Check(EOperation eOperation, const std::wstring& strPath);
 // How many operations the faults made fail since the last ClearAll.
 KYHOST_API unsigned GetTriggeredCount();
+
+// Searches (FindFirstFileW, FindNextFileW) report this last-write time, in file-time ticks, for
+// entries whose name ends with the suffix: times that no file system stores (before 1901 on
+// ext4, or at and above 2^63, which no conversion accepts). Until ClearAll.
+KYHOST_API void InjectFindTime(const std::wstring& strNameSuffix, std::uint64_t nTicks);
+// For the platform files: true, with the time, when one was injected for this name.
+KYHOST_API bool CheckFindTime(const std::wstring& strName, std::uint64_t& nTicks);
 
 }  // namespace KyPlatformFaults

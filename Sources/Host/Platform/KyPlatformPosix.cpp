@@ -155,6 +155,7 @@ KyFindData findDataOf(const std::wstring& strName, const struct stat& st) {
     data.strFileName = strName;
     data.nAttributes = S_ISDIR(st.st_mode) ? kFileAttributeDirectory : kFileAttributeNormal;
     data.ftLastWriteTime = fileTimeOf(st);
+    KyPlatformFaults::CheckFindTime(strName, data.ftLastWriteTime.nTicks);
     return data;
 }
 
@@ -465,6 +466,14 @@ bool SetFileLastWriteTime(const std::wstring& strPath, const KyFileTime& fileTim
     times[1].tv_nsec = static_cast<long>(nNanoseconds);
     if (::utimensat(AT_FDCWD, strNative.c_str(), times, 0) != 0)
         return fail(pathError(errno, strNative));
+    // Some file systems clamp what they cannot store (ext4: nothing before 1901); a time that
+    // did not stick is a failure, coarse granularity (FAT: 2 s) is not.
+    struct stat st;
+    if (::stat(strNative.c_str(), &st) != 0)
+        return fail(pathError(errno, strNative));
+    const std::int64_t nStored = static_cast<std::int64_t>(st.st_mtim.tv_sec);
+    if (nStored > nSeconds + 2 || nStored < nSeconds - 2)
+        return fail(kErrorInvalidParameter);
     return true;
 }
 

@@ -48,6 +48,7 @@ void convertFindData(const WIN32_FIND_DATAW& fd, KyFindData& data) {
         (static_cast<std::uint64_t>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
         fd.ftLastWriteTime.dwLowDateTime;
     data.strFileName = fd.cFileName;
+    KyPlatformFaults::CheckFindTime(data.strFileName, data.ftLastWriteTime.nTicks);
 }
 
 struct SFind {
