@@ -232,14 +232,27 @@ bool GetFileSize(const std::wstring& strPath, std::uint64_t& nBytes) {
 }
 
 bool SetFileLastWriteTime(const std::wstring& strPath, const KyFileTime& fileTime) {
-    HANDLE hFile = ::CreateFileW(strPath.c_str(), FILE_WRITE_ATTRIBUTES,
+    HANDLE hFile = ::CreateFileW(strPath.c_str(), FILE_WRITE_ATTRIBUTES | FILE_READ_ATTRIBUTES,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (hFile == INVALID_HANDLE_VALUE)
         return false;
     const FILETIME ft = toFileTime(fileTime);
-    const bool bOk = ::SetFileTime(hFile, nullptr, nullptr, &ft) != FALSE;
-    const DWORD nError = ::GetLastError();
+    bool bOk = ::SetFileTime(hFile, nullptr, nullptr, &ft) != FALSE;
+    DWORD nError = ::GetLastError();
+    // A file system that clamps what it cannot store (Wine on ext4: nothing before 1901) must
+    // not pass for success; coarse granularity (FAT: 2 s) is no failure.
+    FILETIME ftStored;
+    if (bOk && ::GetFileTime(hFile, nullptr, nullptr, &ftStored)) {
+        const std::uint64_t nStored =
+            (static_cast<std::uint64_t>(ftStored.dwHighDateTime) << 32) | ftStored.dwLowDateTime;
+        const std::uint64_t nDiff =
+            nStored > fileTime.nTicks ? nStored - fileTime.nTicks : fileTime.nTicks - nStored;
+        if (nDiff > 20000000u) {
+            bOk = false;
+            nError = kErrorInvalidParameter;
+        }
+    }
     ::CloseHandle(hFile);
     return bOk || fail(nError);
 }
