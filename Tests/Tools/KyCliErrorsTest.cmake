@@ -67,3 +67,40 @@ ky_expect_match("${shell_bad_ERR}" "kycamera: line 2: unknown command 'frobnicat
 ky_expect_match("${shell_bad_ERR}" "kycamera: line 3: mode needs none, play or camera" "shell bad argument")
 ky_count_matches("${shell_bad_OUT}" "status: mode none" statuses)
 ky_expect_equal("${statuses}" 2 "the shell went on after bad lines")
+
+# ky_expect_one_line(<text> <what>): exactly one line.
+function(ky_expect_one_line text what)
+    ky_count_matches("${text}" "\n" lines)
+    ky_expect_equal("${lines}" 1 "${what}: lines on standard error")
+endfunction()
+
+# A camera that delivers nothing: camera mode starts, but no picture ever reaches the display.
+ky_cli_run(silent ARGS demo --media silent --fps 0 --frame-timeout 500)
+ky_expect_equal("${silent_RC}" 4 "silent camera")
+ky_expect_match("${silent_ERR}" "^kycamera: the camera delivered no picture within 500 ms \\(synthetic camera 640x480 at 0 fps\\)\n$" "silent camera")
+ky_list_files("${WORK_DIR}/silent" "*" left)
+ky_expect_equal("${left}" "" "files after a silent camera")
+
+# The picture cannot be created (a full disk, injected): the video recorded before stays filed.
+ky_cli_run(no_picture ARGS demo --media nopicture --seconds 1 --inject-fault open:~picture.jpg:112)
+ky_expect_equal("${no_picture_RC}" 5 "picture not written")
+ky_expect_one_line("${no_picture_ERR}" "picture not written")
+ky_expect_match("${no_picture_ERR}" "^kycamera: picture 1 could not be written into [^\n]*nopicture \\(disk full\\?\\)" "picture not written")
+ky_list_files("${WORK_DIR}/nopicture" "*.avi" videos)
+ky_list_files("${WORK_DIR}/nopicture" "*.jpg" pictures)
+list(LENGTH videos video_count)
+ky_expect_equal("${video_count}" 1 "the video before the failed picture")
+ky_expect_equal("${pictures}" "" "pictures after the failed capture")
+
+# The finished video cannot be moved to its time-stamped name: it stays under the temporary
+# name, with its frames, and the user is told where.
+ky_cli_run(no_filing ARGS demo --media nofiling --seconds 1 --inject-fault move:.avi:5)
+ky_expect_equal("${no_filing_RC}" 5 "video not filed")
+ky_expect_one_line("${no_filing_ERR}" "video not filed")
+ky_expect_match("${no_filing_ERR}" "^kycamera: the recording could not be filed under its time-stamped name; it stays as [^\n]*nofiling.~video\\.avi\n" "video not filed")
+ky_list_files("${WORK_DIR}/nofiling" "*" left)
+ky_expect_equal("${left}" "~video.avi" "the temporary video stays")
+file(SIZE "${WORK_DIR}/nofiling/~video.avi" kept_bytes)
+if(kept_bytes LESS 10000)
+    message(FATAL_ERROR "the kept recording holds only ${kept_bytes} bytes")
+endif()

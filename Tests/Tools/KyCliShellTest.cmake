@@ -50,3 +50,39 @@ ky_expect_match("${shell_OUT}" "catalogue: 2 files \\(0 videos, 2 pictures\\)[^\
 ky_expect_no_match("${shell_OUT}" "> status" "nothing runs after quit")
 ky_count_matches("${shell_OUT}" "message: state changed" messages)
 ky_expect_equal("${messages}" 0 "no state change in play-mode browsing")
+
+# Camera mode from a script: two pictures a little over a second apart, then a recording.
+file(WRITE "${WORK_DIR}/camera.txt" [=[
+dir camera
+mode camera picture
+start
+wait 1.1
+start
+mode camera video
+start
+status
+wait 1.5
+stop
+mode play all
+list
+]=])
+ky_cli_run(camera INPUT "${WORK_DIR}/camera.txt" ARGS shell)
+ky_expect_equal("${camera_RC}" 0 "camera script exit code")
+ky_expect_equal("${camera_ERR}" "" "camera script errors")
+ky_list_files("${WORK_DIR}/camera" "*.jpg" pictures)
+ky_list_files("${WORK_DIR}/camera" "*.avi" videos)
+list(LENGTH pictures picture_count)
+list(LENGTH videos video_count)
+ky_expect_equal("${picture_count}" 2 "pictures from the script")
+ky_expect_equal("${video_count}" 1 "videos from the script")
+ky_list_files("${WORK_DIR}/camera" "~*" temporaries)
+ky_expect_equal("${temporaries}" "" "temporary files after the script")
+ky_count_matches("${camera_OUT}" "start: true, picture [^\n]*\\.jpg\n" captures)
+ky_expect_equal("${captures}" 2 "captures answered with their file")
+ky_expect_match("${camera_OUT}" "start: true, recording into [^\n]*~video\\.avi\n" "recording started")
+ky_expect_match("${camera_OUT}" "status: mode camera, play media type none, camera media type video, running yes" "status while recording")
+ky_expect_match("${camera_OUT}" "stop: true, filed [^\n]*${videos}\n" "recording filed")
+ky_count_matches("${camera_OUT}" "message: state changed \"Video\"" messages)
+ky_expect_equal("${messages}" 4 "state-changed messages (2 captures, start, stop)")
+# The recording was the last file made: current among videos and in the all view.
+ky_expect_match("${camera_OUT}" "    2  video    [^\n]*${videos}  all, video\n" "catalogue after the script")

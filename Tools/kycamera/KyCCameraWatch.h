@@ -17,7 +17,7 @@ class KyICameraVideo;
 // name; nothing recorded before the loss is lost. The job then ends with the camera's exit code.
 class KyCCameraWatch {
 public:
-    static const unsigned kPollMs = 100;
+    static constexpr unsigned kPollMs = 100;
 
     KyCCameraWatch(KyCCamera& camera, KyICameraVideo& component, KyCConsole& console,
                    KyCMessagePump& messages);

@@ -2,6 +2,7 @@
 #include "KyCDemo.h"
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <thread>
@@ -21,6 +22,7 @@
 #include "KyCMessagePump.h"
 #include "KyCOptions.h"
 #include "KyCRecordProbe.h"
+#include "KyCWriteStall.h"
 #include "KyIAcquisition.h"
 #include "KyICameraVideo.h"
 #include "KyStringConvert.h"
@@ -130,16 +132,19 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
                         KyWideToUtf8(strTemporary));
         return eExitFiles;
     }
-    m_Console.Line("recording " + std::to_string(options.m_fRecordSeconds).substr(0, 4) +
-                   " s into " + KyWideToUtf8(strTemporary));
+    char szSeconds[32];
+    std::snprintf(szSeconds, sizeof szSeconds, "%.1f", options.m_fRecordSeconds);
+    m_Console.Line(std::string("recording ") + szSeconds + " s into " + KyWideToUtf8(strTemporary));
     KyCInterrupt::Install();
     const Clock::time_point start = Clock::now();
     KyCRecordStatus status;
+    KyCWriteStall stall;
     while (secondsSince(start) < options.m_fRecordSeconds && !m_Watch.HasHandledLoss() &&
-           !KyCInterrupt::IsRequested() && !m_Camera.IsLost()) {
+           !KyCInterrupt::IsRequested() && !m_Camera.IsLost() && !stall.IsStalled()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kProgressMs));
         m_Messages.Drain();
         KyCRecordProbe::Read(m_Component, m_strMediaDir, status);
+        stall.Sample(secondsSince(start), status.nFramesWritten, display.GetPicturesShown());
         m_Console.Progress(KyCRecordProbe::Format(secondsSince(start), status));
     }
     m_Console.EndProgress();
@@ -155,8 +160,10 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
     answer("StopVideo", bStopped);
     if (countOf(m_Component, eVideoMediaTypeVideo) <= nVideosBefore) {
         if (fileExists(strTemporary)) {
-            m_Console.Error("the recording could not be filed (disk full?); it stays as " +
-                            KyWideToUtf8(strTemporary));
+            m_Console.Error(
+                "the recording could not be filed under its time-stamped name; it "
+                "stays as " +
+                KyWideToUtf8(strTemporary));
         } else {
             m_Console.Error("no video was filed: the camera delivered " +
                             std::to_string(status.nFramesWritten) + " frames");
@@ -167,6 +174,12 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
     m_Console.Line("video: " + KyWideToUtf8(strVideo) + " (" +
                    std::to_string(status.nFramesWritten) + " frames, " +
                    KyCCataloguePrinter::FormatSize(fileBytes(strVideo)) + ")");
+    if (stall.IsStalled()) {
+        m_Console.Error(
+            "the video file stopped growing after " + std::to_string(status.nFramesWritten) +
+            " frames (disk full?); what was written is filed as " + KyWideToUtf8(strVideo));
+        return eExitFiles;
+    }
     if (KyCInterrupt::IsRequested()) {
         m_Console.Error("interrupted; the recording so far is filed");
         return eExitInterrupted;
@@ -195,6 +208,11 @@ int KyCDemo::capture(int nNumber, std::wstring& strPicture) {
     strPicture = m_Component.GetFileName(eVideoMediaTypePicture, nullptr);
     m_Console.Line("picture " + std::to_string(nNumber) + ": " + KyWideToUtf8(strPicture) + " (" +
                    KyCCataloguePrinter::FormatSize(fileBytes(strPicture)) + ")");
+    if (fileBytes(strPicture) == 0) {
+        m_Console.Error("picture " + std::to_string(nNumber) + " was filed empty as " +
+                        KyWideToUtf8(strPicture) + " (disk full?)");
+        return eExitFiles;
+    }
     return eExitOk;
 }
 

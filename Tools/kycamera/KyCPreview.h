@@ -15,7 +15,7 @@ class KyCLiveDisplay;
 // ("Preview"). A picture the display has already shown is not drawn again.
 class KyCPreview {
 public:
-    static const unsigned kRefreshMs = 200;
+    static constexpr unsigned kRefreshMs = 200;
 
     KyCPreview(KyCConsole& console, KyCLiveDisplay& display);
     ~KyCPreview();  // Stop

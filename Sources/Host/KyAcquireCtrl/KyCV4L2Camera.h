@@ -38,9 +38,9 @@ class KyV4L2Device;
 // that a display may call back), then m_Mutex (leaf: the state fields; nothing is called inside).
 class KYHOST_API KyCV4L2Camera : public KyIAcquisition {
 public:
-    static const unsigned kBufferCount = 4;
+    static constexpr unsigned kBufferCount = 4;
     // Longest single wait for a frame before the thread looks at its state again.
-    static const unsigned kWaitSliceMs = 100;
+    static constexpr unsigned kWaitSliceMs = 100;
 
     // The platform's device; where there is none, Open answers eV4L2NotSupported.
     KyCV4L2Camera();

@@ -1,0 +1,71 @@
+# kycamera demo in a fresh directory: one playable AVI and two JPEGs, listed in order.
+include(${CMAKE_CURRENT_LIST_DIR}/KyCliSupport.cmake)
+ky_cli_fresh_work_dir()
+
+ky_cli_run(demo ARGS demo)
+ky_expect_equal("${demo_RC}" 0 "demo exit code")
+ky_expect_equal("${demo_ERR}" "" "demo errors")
+
+# On disk: exactly one video and two pictures under time-stamped names, nothing temporary.
+set(media "${WORK_DIR}/media")
+ky_list_files("${media}" "*" all_files)
+ky_list_files("${media}" "*.avi" videos)
+ky_list_files("${media}" "*.jpg" pictures)
+list(LENGTH videos video_count)
+list(LENGTH pictures picture_count)
+list(LENGTH all_files file_count)
+ky_expect_equal("${video_count}" 1 "videos in media")
+ky_expect_equal("${picture_count}" 2 "pictures in media")
+ky_expect_equal("${file_count}" 3 "files in media (no temporary or probe file)")
+set(stamp "[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]-[0-9][0-9][0-9][0-9][0-9][0-9]")
+list(GET pictures 0 picture1)
+list(GET pictures 1 picture2)
+ky_expect_match("${videos}" "^${stamp}\\.avi$" "video name")
+ky_expect_match("${picture1}" "^${stamp}\\.jpg$" "picture name")
+# Stamped names sort by time: the video was recorded before both pictures.
+set(names_in_time_order "${videos};${picture1};${picture2}")
+set(sorted ${names_in_time_order})
+list(SORT sorted)
+ky_expect_equal("${sorted}" "${names_in_time_order}" "video before the pictures")
+
+# What FFmpeg makes of them: a Motion JPEG AVI at 18 frames per second with about 3 s of
+# frames, and two 640x480 JPEGs.
+if(FFPROBE)
+    ky_ffprobe("${media}/${videos}" "codec_name,width,height,r_frame_rate,nb_read_frames" video)
+    ky_expect_match("${video}" "codec_name=mjpeg\n" "video codec")
+    ky_expect_match("${video}" "width=640\nheight=480\n" "video size")
+    ky_expect_match("${video}" "r_frame_rate=18/1\n" "video rate")
+    string(REGEX MATCH "nb_read_frames=([0-9]+)" ignored "${video}")
+    set(frames "${CMAKE_MATCH_1}")
+    if(frames LESS 36 OR frames GREATER 80)
+        message(FATAL_ERROR "a 3 s recording at 18 fps holds ${frames} frames")
+    endif()
+    foreach(picture ${pictures})
+        ky_ffprobe("${media}/${picture}" "codec_name,width,height" jpeg)
+        ky_expect_match("${jpeg}" "codec_name=mjpeg\nwidth=640\nheight=480\n" "${picture}")
+    endforeach()
+endif()
+
+# The output: the recording's progress, every state-changed message (record, stop, two
+# pictures), then the catalogue in order with the current entries, and the current file.
+ky_expect_match("${demo_OUT}" "frames [0-9]+ written, [0-9]+ queued  file [0-9.]+ [KMG]?i?B" "progress line")
+ky_count_matches("${demo_OUT}" "message: state changed \"Video\"" messages)
+ky_expect_equal("${messages}" 4 "state-changed messages shown")
+string(REPLACE "." "\\." video_re "${videos}")
+string(REPLACE "." "\\." picture1_re "${picture1}")
+string(REPLACE "." "\\." picture2_re "${picture2}")
+ky_expect_match("${demo_OUT}" "catalogue: 3 files \\(1 video, 2 pictures\\)" "catalogue heading")
+ky_expect_match("${demo_OUT}" "\n    0  video    [^\n]*${video_re}  video\n    1  picture  [^\n]*${picture1_re}\n    2  picture  [^\n]*${picture2_re}  all, picture\n" "catalogue lines")
+ky_expect_match("${demo_OUT}" "current file: [^\n]*${picture2_re}\n" "current file")
+ky_expect_match("${demo_OUT}" "demo: done, 1 video and 2 pictures" "closing line")
+
+# A second run adds to what is there.
+ky_cli_run(again ARGS demo --seconds 1)
+ky_expect_equal("${again_RC}" 0 "second demo exit code")
+ky_expect_match("${again_OUT}" "already there: 1 video, 2 pictures" "second demo sees the first")
+ky_list_files("${media}" "*.avi" videos)
+ky_list_files("${media}" "*.jpg" pictures)
+list(LENGTH videos video_count)
+list(LENGTH pictures picture_count)
+ky_expect_equal("${video_count}" 2 "videos after two demos")
+ky_expect_equal("${picture_count}" 4 "pictures after two demos")
