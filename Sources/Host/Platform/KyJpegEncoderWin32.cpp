@@ -4,6 +4,7 @@
 #include <objidl.h>
 #include <wincodec.h>
 
+#include <cstring>
 #include <vector>
 
 #include "KyCFieldBase.h"
@@ -12,8 +13,8 @@
 #include "KyJpegEncoder.h"
 
 struct KyJpegEncoder::Impl {
-    std::vector<unsigned char> arrJpeg;  // the last result; keeps its capacity
-    std::vector<unsigned char> arrRow;   // one row converted to B, G, R
+    std::vector<unsigned char> arrJpeg;    // the last result; keeps its capacity
+    std::vector<unsigned char> arrPixels;  // the picture top row first, in the encoder's format
 };
 
 namespace {
@@ -76,23 +77,37 @@ bool KyJpegEncoder::Encode(const KyJpegPicture& picture, int nQuality) {
     if (FAILED(frame->SetPixelFormat(&format)) || !IsEqualGUID(format, wanted))
         return false;
     const UINT nRowBytes = static_cast<UINT>(picture.nWidth) * (bGrey ? 1 : 3);
-    impl.arrRow.resize(nRowBytes);
-    // WIC takes rows top first: walk the bitmap's rows from the last one back.
-    for (int nLine = 0; nLine < picture.nHeight; ++nLine) {
-        const unsigned char* pRow =
-            picture.pBottomRow +
-            static_cast<std::ptrdiff_t>(picture.nHeight - 1 - nLine) * picture.nPitchUp;
-        BYTE* pPixels = const_cast<BYTE*>(pRow);
-        if (picture.nPixelSize == 4) {
-            unsigned char* pOut = impl.arrRow.data();
+    const BYTE* pTopRow =
+        picture.pBottomRow + static_cast<std::ptrdiff_t>(picture.nHeight - 1) * picture.nPitchUp;
+    if (picture.nPixelSize != 4 && picture.nPitchUp < 0) {
+        // Already top-down rows of the encoder's format: hand them over in place.
+        const UINT nStride = static_cast<UINT>(-picture.nPitchUp);
+        if (FAILED(frame->WritePixels(static_cast<UINT>(picture.nHeight), nStride,
+                                      nStride * static_cast<UINT>(picture.nHeight),
+                                      const_cast<BYTE*>(pTopRow))))
+            return false;
+    } else {
+        // One pass turns the rows top first (and 32-bit pixels into 24-bit ones); one call
+        // hands the whole picture over, since every call is a trip into the codec.
+        impl.arrPixels.resize(static_cast<std::size_t>(nRowBytes) * picture.nHeight);
+        for (int nLine = 0; nLine < picture.nHeight; ++nLine) {
+            const unsigned char* pRow =
+                pTopRow - static_cast<std::ptrdiff_t>(nLine) * picture.nPitchUp;
+            unsigned char* pOut =
+                impl.arrPixels.data() + static_cast<std::size_t>(nLine) * nRowBytes;
+            if (picture.nPixelSize != 4) {
+                std::memcpy(pOut, pRow, nRowBytes);
+                continue;
+            }
             for (int x = 0; x < picture.nWidth; ++x, pRow += 4, pOut += 3) {
                 pOut[0] = pRow[0];
                 pOut[1] = pRow[1];
                 pOut[2] = pRow[2];
             }
-            pPixels = impl.arrRow.data();
         }
-        if (FAILED(frame->WritePixels(1, nRowBytes, nRowBytes, pPixels)))
+        if (FAILED(frame->WritePixels(static_cast<UINT>(picture.nHeight), nRowBytes,
+                                      static_cast<UINT>(impl.arrPixels.size()),
+                                      impl.arrPixels.data())))
             return false;
     }
     if (FAILED(frame->Commit()) || FAILED(encoder->Commit()))
