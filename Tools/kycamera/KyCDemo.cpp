@@ -139,13 +139,19 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
     const Clock::time_point start = Clock::now();
     KyCRecordStatus status;
     KyCWriteStall stall;
+    int nLastSecond = 0;
     while (secondsSince(start) < options.m_fRecordSeconds && !m_Watch.HasHandledLoss() &&
            !KyCInterrupt::IsRequested() && !m_Camera.IsLost() && !stall.IsStalled()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kProgressMs));
         m_Messages.Drain();
         KyCRecordProbe::Read(m_Component, m_strMediaDir, status);
         stall.Sample(secondsSince(start), status.nFramesWritten, display.GetPicturesShown());
-        m_Console.Progress(KyCRecordProbe::Format(secondsSince(start), status));
+        // A terminal's progress line is rewritten in place; a log gets one line a second.
+        const int nSecond = static_cast<int>(secondsSince(start));
+        if (m_Console.IsTerminal() || nSecond > nLastSecond) {
+            nLastSecond = nSecond;
+            m_Console.Progress(KyCRecordProbe::Format(secondsSince(start), status));
+        }
     }
     m_Console.EndProgress();
     KyCInterrupt::Remove();
