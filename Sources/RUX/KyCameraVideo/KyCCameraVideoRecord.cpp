@@ -61,8 +61,9 @@ KyCCameraVideoRecord::KyCCameraVideoRecord(EThreadPriority ePriority)
 KyCCameraVideoRecord::~KyCCameraVideoRecord() {
     StopThread();
     // A body that outlived its 2000 ms still uses the fields: they must not go before it ends.
-    if (IsRunning())
-        WaitUntilTerminate(CbEvent::kInfinite).SetChecked();
+    // A body that ended by itself is joined here too, by the module that started it (see
+    // StartThread).
+    WaitUntilTerminate(CbEvent::kInfinite).SetChecked();
     SetExternalEvent(nullptr);
 }
 
@@ -117,7 +118,10 @@ bool KyCCameraVideoRecord::StartThread(IAcquireDisplay* pDisplay, const KyCSize2
 
     ClearInterrupt();
     m_StopEvent.Reset();
-    const CbCheckReturn<bool> bStarted = StartAndWait();
+    // Called directly, not through the table: the thread is then started by this module's code,
+    // the same that waits for it in StopThread. On Windows every module has its own copy of the
+    // thread runtime, which cannot wait for a thread that another copy started.
+    const CbCheckReturn<bool> bStarted = KyCThread::StartAndWait();
     return bStarted.GetValue();
 }
 
