@@ -1,6 +1,11 @@
 // The record worker opened for tests.
 #include "KyTestCameraVideoRecord.h"
 
+KyTestCameraVideoRecord::~KyTestCameraVideoRecord() {
+    // Joins the thread in the library's own code, which started it.
+    StopThread();
+}
+
 void KyTestCameraVideoRecord::ConfigureSink(KyCSize2 frameSize, int nBytesPerPixel) {
     CbCriticalSectionLock lock(m_StateLock);
     m_FrameSize = frameSize;

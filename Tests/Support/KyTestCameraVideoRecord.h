@@ -11,6 +11,8 @@
 class KyTestCameraVideoRecord : public KyCCameraVideoRecord {
 public:
     KyTestCameraVideoRecord() : KyCCameraVideoRecord(eThreadPriorityNormal) {}
+    // The thread ends while this is still the object's type.
+    ~KyTestCameraVideoRecord() override;
 
     using KyCCameraVideoRecord::clearFrames;
     using KyCCameraVideoRecord::copyPictureTo;

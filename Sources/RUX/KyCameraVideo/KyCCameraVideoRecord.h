@@ -56,7 +56,9 @@ public:
     static const unsigned kMaxQueuedFrames = 10;
 
     explicit KyCCameraVideoRecord(EThreadPriority ePriority);
-    // Stops the thread (and a recording) before the fields go.
+    // Stops the thread (and a recording) before the fields go. A derived class calls StopThread in
+    // its own destructor already: the running body calls virtual functions, and the object's
+    // dynamic type changes as soon as the derived destructor ends.
     ~KyCCameraVideoRecord() override;
     KyCCameraVideoRecord(const KyCCameraVideoRecord&) = delete;
     KyCCameraVideoRecord& operator=(const KyCCameraVideoRecord&) = delete;
