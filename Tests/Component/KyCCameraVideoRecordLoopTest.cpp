@@ -138,11 +138,16 @@ TEST_F(KyCCameraVideoRecordLoopTest, RefusedFramesAreDroppedUncountedAndPacingCo
     EXPECT_EQ(m_Worker.GetFramesWritten(), 0);
 
     // One second later every one of the 18 frames is still due: the queue fills to its cap.
-    m_Worker.WriterLock().Enter();  // keeps the loop from draining while the test looks
-    m_Clock.AdvanceMs(1000);
-    ASSERT_TRUE(KyTestDeliverMarked(m_Worker, kFrame));
-    const unsigned nQueued = m_Worker.getFrameCount();
-    m_Worker.WriterLock().Leave();
+    bool bDelivered = false;
+    unsigned nQueued = 0;
+    {
+        // Keeps the loop from draining while the test looks.
+        CbCriticalSectionLock stall(m_Worker.WriterLock());
+        m_Clock.AdvanceMs(1000);
+        bDelivered = KyTestDeliverMarked(m_Worker, kFrame);
+        nQueued = m_Worker.getFrameCount();
+    }
+    ASSERT_TRUE(bDelivered);
     EXPECT_GE(nQueued, 9u);  // ten, one of which the loop may already hold
     EXPECT_LE(nQueued, 10u);
 }

@@ -239,21 +239,30 @@ TEST_F(KyCCameraVideoRecordTest, StopWithoutRecordingLeavesTheQueueAlone) {
 TEST_F(KyCCameraVideoRecordTest, StopWaitsWhileFramesWaitAndKeepsThemForACapture) {
     ASSERT_TRUE(m_Worker.StartThread(nullptr, kFrame, 15));
     ASSERT_TRUE(m_Worker.StartRecording(18, m_Dir.File(L"v.avi")));
-    // The loop blocks on the writer while the test holds its lock, so frames stay queued.
-    m_Worker.WriterLock().Enter();
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(KyTestDeliverMarked(m_Worker, kFrame));
-    ASSERT_TRUE(waitFor([&] { return m_Worker.getFrameCount() == 2u; }));
-    m_Worker.SetCapturePending(true);
+    bool bDelivered = true, bQueued = false, bStopping = false;
+    long long nStoppingAfterMs = 0;
+    std::future<bool> stopped;
+    std::future_status stopWhileStalled = std::future_status::ready;
+    {
+        // The loop blocks on the writer while the test holds its lock, so frames stay queued.
+        CbCriticalSectionLock stall(m_Worker.WriterLock());
+        for (int i = 0; i < 3; ++i)
+            bDelivered = KyTestDeliverMarked(m_Worker, kFrame) && bDelivered;
+        bQueued = waitFor([&] { return m_Worker.getFrameCount() == 2u; });
+        m_Worker.SetCapturePending(true);
 
-    const Clock::time_point start = Clock::now();
-    std::future<bool> stopped =
-        std::async(std::launch::async, [&] { return m_Worker.StopRecording(); });
-    // It sleeps at least one 500 ms step, sees no progress, then waits for the frame in hand.
-    ASSERT_TRUE(waitFor([&] { return !m_Worker.IsRecording(); }));
-    EXPECT_GE(msSince(start), 500);
-    EXPECT_EQ(stopped.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
-    m_Worker.WriterLock().Leave();
+        const Clock::time_point start = Clock::now();
+        stopped = std::async(std::launch::async, [&] { return m_Worker.StopRecording(); });
+        // It sleeps at least one 500 ms step, sees no progress, then waits for the frame in hand.
+        bStopping = waitFor([&] { return !m_Worker.IsRecording(); });
+        nStoppingAfterMs = msSince(start);
+        stopWhileStalled = stopped.wait_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(bDelivered);
+    ASSERT_TRUE(bQueued);
+    ASSERT_TRUE(bStopping);
+    EXPECT_GE(nStoppingAfterMs, 500);
+    EXPECT_EQ(stopWhileStalled, std::future_status::timeout);
     EXPECT_TRUE(stopped.get());
     EXPECT_EQ(m_Worker.getFrameCount(), 2u);  // kept for the waiting capture
     EXPECT_FALSE(m_Worker.HasVideoCreator());

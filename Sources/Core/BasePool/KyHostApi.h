@@ -21,6 +21,8 @@
 #define KY_GUARDED_BY(x) KY_THREAD_ANNOTATION(guarded_by(x))
 #define KY_ACQUIRE(...) KY_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define KY_RELEASE(...) KY_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+#define KY_REQUIRES(...) KY_THREAD_ANNOTATION(requires_capability(__VA_ARGS__))
+#define KY_NO_THREAD_SAFETY_ANALYSIS KY_THREAD_ANNOTATION(no_thread_safety_analysis)
 #define KY_TRY_ACQUIRE(...) KY_THREAD_ANNOTATION(try_acquire_capability(__VA_ARGS__))
 #define KY_SCOPED_CAPABILITY KY_THREAD_ANNOTATION(scoped_lockable)
 #define KY_ACQUIRED_BEFORE(...) KY_THREAD_ANNOTATION(acquired_before(__VA_ARGS__))

@@ -85,9 +85,9 @@ private:
     void threadLoop();
     // One wait for a frame and its delivery, with m_DeviceLock held.
     void serviceDevice();
-    void deliverFrame(const unsigned char* pFrame, std::size_t nBytes);
+    void deliverFrame(const unsigned char* pFrame, std::size_t nBytes) KY_REQUIRES(m_DeviceLock);
     // The device failed while streaming: stop it and remember why. m_DeviceLock held.
-    void loseDevice(EV4L2Result eResult);
+    void loseDevice(EV4L2Result eResult) KY_REQUIRES(m_DeviceLock);
     // "path: what the result means (the device's detail)", kept as the last error.
     void setError(EV4L2Result eResult, const std::string& strDetail);
 

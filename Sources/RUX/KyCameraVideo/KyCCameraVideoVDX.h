@@ -12,10 +12,6 @@
 #include "KyCameraVideoApi.h"
 #include "KyICameraVideo.h"
 
-#ifndef KY_NO_THREAD_SAFETY_ANALYSIS
-#define KY_NO_THREAD_SAFETY_ANALYSIS KY_THREAD_ANNOTATION(no_thread_safety_analysis)
-#endif
-
 class IAcquireDisplaySource;
 
 // The device controller. It switches between no mode, play mode (browsing the media directory)
