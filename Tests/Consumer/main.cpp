@@ -1,7 +1,10 @@
 // Uses the installed library through its umbrella header and CMake package; exits 0 on success.
 #include <KyCameraVideo/KyCameraVideo.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <thread>
 
 int main() {
     int nFailures = 0;
@@ -33,7 +36,35 @@ int main() {
               "play mode");
         int nCount = -1;
         check(!pVideo->HasData(eVideoMediaTypeNone, &nCount) && nCount == 0, "empty catalogue");
-        check(pVideo->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone), "mode off");
+
+        // Camera mode on the built-in camera: a recording of a second, then a still picture.
+        namespace fs = std::filesystem;
+        const fs::path media = fs::temp_directory_path() / "kyconsumer-media";
+        fs::remove_all(media);
+        fs::create_directories(media);
+        KyCSyntheticCamera& camera = RUXComponentFactory::GetBuiltInCamera();
+        camera.SetFrameSize(KyCSize2(320, 240));
+        camera.SetFrameRate(15.0f);
+        KyCLiveDisplay& live = RUXComponentFactory::GetBuiltInLiveDisplay();
+        live.SetBitmapSize(KyCSize2(320, 240));
+        live.SetPixelFormat(15);
+        check(pVideo->SetFilePath(media.wstring()), "media directory");
+        check(pVideo->SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo) && pVideo->StartVideo(),
+              "recording started");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        check(pVideo->StopVideo() && pVideo->HasData(eVideoMediaTypeVideo, &nCount) && nCount == 1,
+              "recording filed");
+        const std::wstring strVideo = pVideo->GetFileName(eVideoMediaTypeVideo, nullptr);
+        check(fs::file_size(strVideo) > 1000 && !fs::exists(media / "~video.avi"),
+              "video on disk, no temporary file");
+        check(pVideo->SetVideoMode(eVideoModeCamera, eVideoMediaTypePicture) &&
+                  pVideo->StartVideo() && pVideo->HasData(eVideoMediaTypePicture, &nCount) &&
+                  nCount == 1,
+              "picture captured");
+        check(pVideo->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone), "camera off");
+        camera.SetDisplaySource(nullptr);
+        fs::remove_all(media);
+
         KyICameraVideo& nullVideo = RUXComponentFactory::GetCameraVideo(eAcquireDeviceNone);
         check(nullVideo.GetExtension("RUX.CameraVideoVDX", false) == nullptr, "null component");
     }
