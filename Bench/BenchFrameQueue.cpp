@@ -24,6 +24,11 @@ static void* countedAllocate(std::size_t nBytes, std::size_t nAlignment) {
     return p;
 }
 
+// The count so far, for the other benchmarks of this program.
+long long KyBenchAllocationCount() {
+    return s_nAllocations.load();
+}
+
 // Out of line, so that the compiler does not pair the inlined free with operator new.
 [[gnu::noinline]] static void countedFree(void* p) noexcept {
     std::free(p);

@@ -1,7 +1,7 @@
 // The host's acquisition device types.
 #pragma once
 
-enum ERUXAcquireDevice {
+enum ERUXAcquireDevice : int {
     eAcquireDeviceUnknown = -2,
     eAcquireDeviceNone = -1,
     eAcquireDeviceSimulation = 0,

@@ -45,6 +45,7 @@
 #include "KyCLiveDisplaySource.h"
 #include "KyCMessageDispatcher.h"
 #include "KyCSyntheticCamera.h"
+#include "KyCTestPattern.h"
 #include "KyCThread.h"
 #include "KyCThreadInterrupt.h"
 #include "KyCThreadPolicy.h"

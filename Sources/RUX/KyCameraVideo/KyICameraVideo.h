@@ -11,13 +11,14 @@
 
 class IAcquireDisplaySource;
 
-enum ERUXVideoMode {
+// Fixed underlying types: a host may pass any int, and an unnamed value gets a clear answer.
+enum ERUXVideoMode : int {
     eVideoModeNone = -1,   // live acquisition stopped, nothing playing or recording
     eVideoModePlay = 0,    // review of the stored media files
     eVideoModeCamera = 1,  // live camera; StartVideo records or captures
 };
 
-enum ERUXVideoMediaType {
+enum ERUXVideoMediaType : int {
     eVideoMediaTypeNone = -1,    // none; as a filter: every type
     eVideoMediaTypeVideo = 0,    // ".avi"
     eVideoMediaTypePicture = 1,  // ".jpg"
