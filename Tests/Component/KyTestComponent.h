@@ -60,7 +60,7 @@ public:
     std::string Views() const;
     void SetViews(int nAll, int nVideo, int nPicture);
 
-    // Entries from a spec like "V P V": file i is named "v<i>.avi" or "p<i>.jpg", time 1000 + i.
+    // Entries from a pattern like "V P V": file i is named "v<i>.avi" or "p<i>.jpg", time 1000 + i.
     void AddEntries(const char* pszSpec);
     // The list as "v0.avi p1.jpg ...".
     std::string Names() const;
