@@ -219,9 +219,14 @@ TEST_F(KyCameraVideoEndToEndTest, SyntheticCameraRecordsAndCapturesUpright) {
 
     // A still picture without a recording.
     ASSERT_TRUE(pVideo->SetVideoMode(eVideoModeCamera, eVideoMediaTypePicture));
-    ASSERT_TRUE(pVideo->StartVideo());
-    // Within the same second the name is taken (unless the second has just turned).
+    // The first picture is named by the second in which its call began: only when both calls
+    // began and ended in that second must the second one be refused.
+    // Starting right after the second turns makes that the usual case.
+    const std::int64_t nLastSecond = KyPlatform::Time64();
+    while (KyPlatform::Time64() == nLastSecond)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     const std::int64_t nSecond = KyPlatform::Time64();
+    ASSERT_TRUE(pVideo->StartVideo());
     const bool bSecond = pVideo->StartVideo();
     if (KyPlatform::Time64() == nSecond) {
         EXPECT_FALSE(bSecond);
