@@ -134,6 +134,18 @@ TEST(KyRecordAllocationTest, RecordingAndDisplayingFramesAllocatesNothingPerFram
     };
     for (int i = 0; i < 40; ++i)
         ASSERT_TRUE(oneFrame()) << "warm-up frame " << i;
+    // The pool allocates a buffer the first time every allocated one is still shared, which a
+    // late display or loop can cause at any frame. A burst against a stalled writer makes the
+    // pool as large as it gets, so that what is counted below is only the per-frame path.
+    int nBurst = 0;
+    {
+        CbCriticalSectionLock stall(worker.WriterLock());
+        for (int i = 0; i < 16; ++i)
+            nBurst += KyTestDeliverMarked(worker, frame) ? 1 : 0;
+    }
+    ASSERT_GE(nBurst, 12);
+    ASSERT_TRUE(waitFor([&] { return worker.getFrameCount() == 0u; }));
+    ASSERT_GE(worker.BuffersAllocated(), 12u);
 
     const long long nBefore = g_nAllocations.load();
     const int nWrittenBefore = worker.GetFramesWritten();
