@@ -16,22 +16,11 @@
 #include "KyTestFrameDelivery.h"
 #include "KyTestPicture.h"
 #include "KyTestTempDir.h"
+#include "KyTestWait.h"
 
 namespace {
 
-typedef std::chrono::steady_clock Clock;
 const KyCSize2 kFrame(64, 48);
-
-template <class Condition>
-bool waitFor(Condition condition, unsigned nTimeoutMs = 5000) {
-    const Clock::time_point start = Clock::now();
-    while (!condition()) {
-        if (Clock::now() - start > std::chrono::milliseconds(nTimeoutMs))
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 bool decodeFile(const std::wstring& strPath, KyCFieldBase& out) {
     const std::string strBytes = KyTestReadFile(strPath);
@@ -46,7 +35,7 @@ protected:
     bool captureWhileDelivering(const std::wstring& strFile, int nBytesPerPixel = 4) {
         std::future<bool> captured =
             std::async(std::launch::async, [&] { return m_Worker.CapturePicture(strFile); });
-        EXPECT_TRUE(waitFor([&] { return m_Worker.IsCapturePending(); }));
+        EXPECT_TRUE(KyTestWaitFor([&] { return m_Worker.IsCapturePending(); }));
         while (captured.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready) {
             if (nBytesPerPixel == 4)
                 KyTestDeliverMarked(m_Worker, kFrame);
@@ -94,7 +83,7 @@ TEST_F(KyCCameraVideoRecordCaptureTest, DuringARecordingTheCapturedFrameIsAlsoIn
     KyCFieldBase decoded;
     ASSERT_TRUE(decodeFile(m_Dir.File(L"p.jpg"), decoded));
     EXPECT_TRUE(KyTestIsMarkedPicture(decoded, 64, 48));
-    ASSERT_TRUE(waitFor([&] { return m_Worker.getFrameCount() == 0u; }));
+    ASSERT_TRUE(KyTestWaitFor([&] { return m_Worker.getFrameCount() == 0u; }));
     const int nWritten = m_Worker.GetFramesWritten();
     EXPECT_GE(nWritten, 1);
     ASSERT_TRUE(m_Worker.StopRecording());

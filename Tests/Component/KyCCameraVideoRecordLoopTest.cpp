@@ -13,22 +13,11 @@
 #include "KyTestFrameDelivery.h"
 #include "KyTestPicture.h"
 #include "KyTestTempDir.h"
+#include "KyTestWait.h"
 
 namespace {
 
-typedef std::chrono::steady_clock Clock;
 const KyCSize2 kFrame(64, 48);
-
-template <class Condition>
-bool waitFor(Condition condition, unsigned nTimeoutMs = 5000) {
-    const Clock::time_point start = Clock::now();
-    while (!condition()) {
-        if (Clock::now() - start > std::chrono::milliseconds(nTimeoutMs))
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // Frame n of the file, decoded top row first.
 bool decodeFrame(KyTestAviReader& reader, size_t n, KyCFieldBase& out) {
@@ -54,7 +43,7 @@ protected:
     void deliverAndDrain(bool bMarked = true, KyCSize2 size = kFrame) {
         ASSERT_TRUE(bMarked ? KyTestDeliverMarked(m_Worker, size)
                             : KyTestDeliverFilled(m_Worker, size, 4, 0x80));
-        ASSERT_TRUE(waitFor([&] { return m_Worker.getFrameCount() == 0u; }));
+        ASSERT_TRUE(KyTestWaitFor([&] { return m_Worker.getFrameCount() == 0u; }));
     }
 
     KyTestClock m_Clock;  // stands still: every frame is queued once
@@ -68,7 +57,7 @@ TEST_F(KyCCameraVideoRecordLoopTest, FramesReachTheVideoUprightAndAreCounted) {
     ASSERT_TRUE(m_Worker.StartRecording(18, m_Dir.File(L"v.avi")));
     for (int i = 0; i < 4; ++i)
         deliverAndDrain();
-    ASSERT_TRUE(waitFor([&] { return m_Worker.GetFramesWritten() == 4; }));
+    ASSERT_TRUE(KyTestWaitFor([&] { return m_Worker.GetFramesWritten() == 4; }));
     ASSERT_TRUE(m_Worker.StopRecording());
 
     KyTestAviReader reader;
@@ -86,7 +75,7 @@ TEST_F(KyCCameraVideoRecordLoopTest, FramesReachTheVideoUprightAndAreCounted) {
 TEST_F(KyCCameraVideoRecordLoopTest, CentredPictureKeepsItsClearedBorderInTheVideo) {
     ASSERT_TRUE(m_Worker.StartRecording(18, m_Dir.File(L"v.avi")));
     deliverAndDrain(true, KyCSize2(32, 16));  // at 16, 16 in the 64 × 48 frame
-    ASSERT_TRUE(waitFor([&] { return m_Worker.GetFramesWritten() == 1; }));
+    ASSERT_TRUE(KyTestWaitFor([&] { return m_Worker.GetFramesWritten() == 1; }));
     ASSERT_TRUE(m_Worker.StopRecording());
 
     KyTestAviReader reader;
@@ -117,14 +106,14 @@ TEST_F(KyCCameraVideoRecordLoopTest, FrameForACaptureIsLeftInTheQueueWhileNothin
     // The loop is waiting again, and writes once a recording runs.
     ASSERT_TRUE(m_Worker.StartRecording(18, m_Dir.File(L"v.avi")));
     deliverAndDrain();
-    EXPECT_TRUE(waitFor([&] { return m_Worker.GetFramesWritten() == 1; }));
+    EXPECT_TRUE(KyTestWaitFor([&] { return m_Worker.GetFramesWritten() == 1; }));
 }
 
 TEST_F(KyCCameraVideoRecordLoopTest, StopEndsTheLoopAndLeavesQueuedFrames) {
     m_Worker.SetCapturePending(true);
     ASSERT_TRUE(KyTestDeliverMarked(m_Worker, kFrame));
     m_Worker.SetStopEvent();
-    ASSERT_TRUE(waitFor([&] { return !m_Worker.IsRunning(); }, 3000));
+    ASSERT_TRUE(KyTestWaitFor([&] { return !m_Worker.IsRunning(); }, 3000));
     EXPECT_TRUE(m_Worker.GetRunResult());
     EXPECT_EQ(m_Worker.getFrameCount(), 1u);
     EXPECT_FALSE(m_Worker.IsInitialized());

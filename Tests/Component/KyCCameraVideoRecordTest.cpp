@@ -16,6 +16,7 @@
 #include "KyTestFrameDelivery.h"
 #include "KyTestLoggingDisplay.h"
 #include "KyTestTempDir.h"
+#include "KyTestWait.h"
 
 namespace {
 
@@ -29,18 +30,6 @@ const Calls kDetach = {"StopDisplay", "SetPictureCallback(empty)"};
 
 long long msSince(Clock::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-}
-
-// Polls until the condition holds; false after nTimeoutMs.
-template <class Condition>
-bool waitFor(Condition condition, unsigned nTimeoutMs = 5000) {
-    const Clock::time_point start = Clock::now();
-    while (!condition()) {
-        if (msSince(start) > nTimeoutMs)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
 }
 
 class KyCCameraVideoRecordTest : public ::testing::Test {
@@ -160,7 +149,7 @@ TEST_F(KyCCameraVideoRecordTest, StopDetachesEmptiesAndEndsTheBodyWithinItsLimit
     ASSERT_TRUE(m_Worker.StartThread(&m_Display, kFrame, 15));
     ASSERT_TRUE(m_Worker.StartRecording(18, m_Dir.File(L"v.avi")));
     ASSERT_TRUE(KyTestDeliverMarked(m_Worker, kFrame));
-    ASSERT_TRUE(waitFor([&] { return m_Worker.GetFramesWritten() == 1; }));
+    ASSERT_TRUE(KyTestWaitFor([&] { return m_Worker.GetFramesWritten() == 1; }));
     m_Display.TakeCalls();
 
     const Clock::time_point start = Clock::now();
@@ -197,7 +186,7 @@ TEST_F(KyCCameraVideoRecordTest, RecordingOpensTheWriterAtTheFrameSizeAndRate) {
     EXPECT_FLOAT_EQ(m_Worker.FrameInterval(), 1.0f / 18.0f);
     EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"v.avi")));
     ASSERT_TRUE(KyTestDeliverMarked(m_Worker, kFrame));
-    ASSERT_TRUE(waitFor([&] { return m_Worker.GetFramesWritten() == 1; }));
+    ASSERT_TRUE(KyTestWaitFor([&] { return m_Worker.GetFramesWritten() == 1; }));
 
     // The writer has closed the file when StopRecording returns.
     EXPECT_TRUE(m_Worker.StopRecording());
@@ -248,13 +237,13 @@ TEST_F(KyCCameraVideoRecordTest, StopWaitsWhileFramesWaitAndKeepsThemForACapture
         CbCriticalSectionLock stall(m_Worker.WriterLock());
         for (int i = 0; i < 3; ++i)
             bDelivered = KyTestDeliverMarked(m_Worker, kFrame) && bDelivered;
-        bQueued = waitFor([&] { return m_Worker.getFrameCount() == 2u; });
+        bQueued = KyTestWaitFor([&] { return m_Worker.getFrameCount() == 2u; });
         m_Worker.SetCapturePending(true);
 
         const Clock::time_point start = Clock::now();
         stopped = std::async(std::launch::async, [&] { return m_Worker.StopRecording(); });
         // It sleeps at least one 500 ms step, sees no progress, then waits for the frame in hand.
-        bStopping = waitFor([&] { return !m_Worker.IsRecording(); });
+        bStopping = KyTestWaitFor([&] { return !m_Worker.IsRecording(); });
         nStoppingAfterMs = msSince(start);
         stopWhileStalled = stopped.wait_for(std::chrono::milliseconds(100));
     }
@@ -275,7 +264,7 @@ TEST_F(KyCCameraVideoRecordTest, DestroyingARecordingWorkerFinishesTheVideoFirst
     ASSERT_TRUE(pWorker->StartRecording(18, m_Dir.File(L"v.avi")));
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(KyTestDeliverMarked(*pWorker, kFrame));
-        ASSERT_TRUE(waitFor([&] { return pWorker->GetFramesWritten() == i + 1; }));
+        ASSERT_TRUE(KyTestWaitFor([&] { return pWorker->GetFramesWritten() == i + 1; }));
     }
     m_Display.TakeCalls();
     pWorker.reset();

@@ -19,6 +19,7 @@
 #include "KyTestPlatformFaults.h"
 #include "KyTestRecordingAcquisition.h"
 #include "KyTestTempDir.h"
+#include "KyTestWait.h"
 
 namespace {
 
@@ -30,24 +31,6 @@ class KyTestRecordVDX : public KyTestCameraVideoVDX {
 public:
     KyCCameraVideoRecord& Record() { return m_Record; }
 };
-
-template <class Condition>
-bool waitFor(Condition condition, unsigned nTimeoutMs = 5000) {
-    const Clock::time_point start = Clock::now();
-    while (!condition()) {
-        if (Clock::now() - start > std::chrono::milliseconds(nTimeoutMs))
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-// Waits for the wall clock's next whole second, so that what follows shares one second.
-void waitForAFreshSecond() {
-    const std::int64_t nNow = KyPlatform::Time64();
-    while (KyPlatform::Time64() == nNow)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-}
 
 class KyCCameraVideoVDXRecordTest : public ::testing::Test {
 protected:
@@ -78,7 +61,8 @@ protected:
         for (int i = 0; i < nFrames; ++i) {
             const int nBefore = m_pVdx->Record().GetFramesWritten();
             ASSERT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(64, 48)));
-            ASSERT_TRUE(waitFor([&] { return m_pVdx->Record().GetFramesWritten() > nBefore; }));
+            ASSERT_TRUE(
+                KyTestWaitFor([&] { return m_pVdx->Record().GetFramesWritten() > nBefore; }));
         }
     }
     std::wstring file(const std::wstring& strName) const { return m_Dir.File(strName); }
@@ -254,7 +238,7 @@ TEST_F(KyCCameraVideoVDXRecordTest, NewRecordingFilesTheRunningOneFirst) {
     ASSERT_TRUE(m_pVdx->StartVideo());
     const std::wstring strFirst = m_pVdx->RecordFileName();
     record(2);
-    waitForAFreshSecond();
+    KyTestWaitForAFreshSecond();
     ASSERT_TRUE(m_pVdx->startRecord());
     const std::wstring strSecond = m_pVdx->RecordFileName();
     EXPECT_NE(strSecond, strFirst);
@@ -278,7 +262,7 @@ TEST_F(KyCCameraVideoVDXRecordTest, StopRecordWithNothingStartedTouchesNothing) 
 
 TEST_F(KyCCameraVideoVDXRecordTest, PictureIsFiledAndASecondInTheSameSecondIsRefused) {
     enterCamera(eVideoMediaTypePicture);
-    waitForAFreshSecond();
+    KyTestWaitForAFreshSecond();
     std::future<bool> captured =
         std::async(std::launch::async, [&] { return m_pVdx->StartVideo(); });
     while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)

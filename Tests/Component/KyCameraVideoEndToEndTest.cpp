@@ -26,6 +26,7 @@
 #include "KyTestPicture.h"
 #include "KyTestRecordingAcquisition.h"
 #include "KyTestTempDir.h"
+#include "KyTestWait.h"
 
 namespace {
 
@@ -222,9 +223,7 @@ TEST_F(KyCameraVideoEndToEndTest, SyntheticCameraRecordsAndCapturesUpright) {
     // The first picture is named by the second in which its call began: only when both calls
     // began and ended in that second must the second one be refused.
     // Starting right after the second turns makes that the usual case.
-    const std::int64_t nLastSecond = KyPlatform::Time64();
-    while (KyPlatform::Time64() == nLastSecond)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    KyTestWaitForAFreshSecond();
     const std::int64_t nSecond = KyPlatform::Time64();
     ASSERT_TRUE(pVideo->StartVideo());
     const bool bSecond = pVideo->StartVideo();

@@ -1,0 +1,21 @@
+// Waiting in tests: polls with a limit, so that a fault fails the test instead of hanging it.
+#pragma once
+
+#include <chrono>
+#include <thread>
+
+// Polls every millisecond until the condition holds; false after nTimeoutMs.
+template <class Condition>
+bool KyTestWaitFor(Condition condition, unsigned nTimeoutMs = 5000) {
+    const std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(nTimeoutMs))
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+// Returns once the wall clock's second has turned, so that what follows shares one second
+// (names of media files are stamped to the second).
+void KyTestWaitForAFreshSecond();
