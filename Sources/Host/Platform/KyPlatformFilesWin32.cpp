@@ -91,6 +91,27 @@ bool WriteFile(KyFileHandle hFile, const void* pData, std::size_t nBytes) {
     return true;
 }
 
+std::int64_t SeekFile(KyFileHandle hFile, std::int64_t nOffset, int nOrigin) {
+    SFile* pFile = static_cast<SFile*>(hFile);
+    if (pFile == nullptr || nOrigin < 0 || nOrigin > 2) {
+        fail(pFile == nullptr ? kErrorInvalidHandle : kErrorInvalidParameter);
+        return -1;
+    }
+    LARGE_INTEGER distance, position;
+    distance.QuadPart = nOffset;
+    const DWORD nMethod = nOrigin == 0 ? FILE_BEGIN : nOrigin == 1 ? FILE_CURRENT : FILE_END;
+    if (!::SetFilePointerEx(pFile->hFile, distance, &position, nMethod))
+        return -1;
+    return static_cast<std::int64_t>(position.QuadPart);
+}
+
+bool FlushFileToDisk(KyFileHandle hFile) {
+    SFile* pFile = static_cast<SFile*>(hFile);
+    if (pFile == nullptr)
+        return fail(kErrorInvalidHandle);
+    return ::FlushFileBuffers(pFile->hFile) != FALSE;
+}
+
 bool CloseFile(KyFileHandle hFile) {
     std::unique_ptr<SFile> pFile(static_cast<SFile*>(hFile));
     if (!pFile)

@@ -2,6 +2,7 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
+#include <libavutil/mem.h>
 }
 
 #include <atomic>
@@ -10,6 +11,7 @@ extern "C" {
 
 #include "CbException.h"
 #include "KyJpegEncoder.h"
+#include "KyPlatform.h"
 #include "KyStringConvert.h"
 #include "KyVideoWriterBackend.h"
 
@@ -17,6 +19,33 @@ namespace {
 
 // The fixed part of what the trailer adds: index chunk headers, a standard index header.
 const unsigned long long kTrailerBytes = 1024;
+
+// The muxer's output buffer; avio_flush after every frame empties it.
+const int kIoBufferSize = 1 << 16;
+
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+typedef const uint8_t TIoBytes;
+#else
+typedef uint8_t TIoBytes;
+#endif
+
+// The muxer writes through the host layer's file handle, so the file is held as Windows holds
+// it (no deletion or move while it is open) and can be synced to the disk.
+int writeToFile(void* pOpaque, TIoBytes* pData, int nSize) {
+    if (!KyPlatform::WriteFile(pOpaque, pData, static_cast<std::size_t>(nSize)))
+        return KyPlatform::GetLastError() == KyPlatform::kErrorDiskFull ? AVERROR(ENOSPC)
+                                                                        : AVERROR(EIO);
+    return nSize;
+}
+
+int64_t seekInFile(void* pOpaque, int64_t nOffset, int nWhence) {
+    nWhence &= ~AVSEEK_FORCE;
+    if (nWhence != SEEK_SET && nWhence != SEEK_CUR && nWhence != SEEK_END)
+        return AVERROR(ENOSYS);  // AVSEEK_SIZE: the muxer does without
+    const int nOrigin = nWhence == SEEK_SET ? 0 : nWhence == SEEK_CUR ? 1 : 2;
+    const std::int64_t nPos = KyPlatform::SeekFile(pOpaque, nOffset, nOrigin);
+    return nPos < 0 ? AVERROR(EIO) : nPos;
+}
 
 std::string avErrorText(int nError) {
     char szText[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -44,9 +73,10 @@ private:
     void close();
 
     const KyVideoWriterSettings m_Settings;
-    AVFormatContext* m_pFormat = nullptr;  // owns the output file (pb) once opened
-    AVStream* m_pStream = nullptr;         // owned by m_pFormat
-    AVPacket* m_pPacket = nullptr;         // reused for every frame; never owns the data
+    AVFormatContext* m_pFormat = nullptr;        // owns the output file (pb) once opened
+    AVStream* m_pStream = nullptr;               // owned by m_pFormat
+    AVPacket* m_pPacket = nullptr;               // reused for every frame; never owns the data
+    KyPlatform::KyFileHandle m_hFile = nullptr;  // the file; m_pFormat->pb writes into it
     bool m_bHeaderWritten = false;
     bool m_bFailed = false;  // a write failed: the file ends with the frames before it
     KyJpegEncoder m_Encoder;
@@ -79,9 +109,20 @@ KyVideoWriterPosix::KyVideoWriterPosix(const KyVideoWriterSettings& settings)
     m_pStream->avg_frame_rate = AVRational{settings.nRateNum, settings.nRateDen};
     m_pStream->r_frame_rate = m_pStream->avg_frame_rate;
 
-    nResult = avio_open(&m_pFormat->pb, strPath.c_str(), AVIO_FLAG_WRITE);
-    if (nResult < 0)
-        fail(__LINE__, "cannot create " + strPath + ": " + avErrorText(nResult));
+    m_hFile = KyPlatform::OpenFileForWrite(settings.strFile);
+    if (m_hFile == nullptr) {
+        fail(__LINE__, "cannot create " + strPath + " (error " +
+                           std::to_string(KyPlatform::GetLastError()) + ")");
+    }
+    unsigned char* pBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+    if (pBuffer != nullptr) {
+        m_pFormat->pb = avio_alloc_context(pBuffer, kIoBufferSize, 1, m_hFile, nullptr,
+                                           &writeToFile, &seekInFile);
+    }
+    if (m_pFormat->pb == nullptr) {
+        av_free(pBuffer);
+        fail(__LINE__, "out of memory");
+    }
     nResult = avformat_write_header(m_pFormat, nullptr);
     if (nResult < 0)
         fail(__LINE__, "cannot write the AVI header: " + avErrorText(nResult));
@@ -102,11 +143,18 @@ void KyVideoWriterPosix::close() {
     if (m_pFormat != nullptr) {
         if (m_bHeaderWritten)
             av_write_trailer(m_pFormat);  // the index and the final header sizes
-        if (m_pFormat->pb != nullptr)
-            avio_closep(&m_pFormat->pb);
+        if (m_pFormat->pb != nullptr) {
+            avio_flush(m_pFormat->pb);
+            av_freep(&m_pFormat->pb->buffer);
+            avio_context_free(&m_pFormat->pb);
+        }
         avformat_free_context(m_pFormat);
         m_pFormat = nullptr;
         m_pStream = nullptr;
+    }
+    if (m_hFile != nullptr) {
+        KyPlatform::CloseFile(m_hFile);
+        m_hFile = nullptr;
     }
     m_bHeaderWritten = false;
     av_packet_free(&m_pPacket);
