@@ -5,13 +5,16 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <string>
 
 #include "CbException.h"
 #include "KyJpegEncoder.h"
 #include "KyPlatform.h"
+#include "KyPlatformTime.h"
 #include "KyStringConvert.h"
 #include "KyVideoWriterBackend.h"
 
@@ -47,6 +50,18 @@ int64_t seekInFile(void* pOpaque, int64_t nOffset, int nWhence) {
     return nPos < 0 ? AVERROR(EIO) : nPos;
 }
 
+// "2024-01-31T09:15:00Z"; empty for a time without calendar form.
+std::string startTimeText(std::int64_t nTime) {
+    KyPlatform::KySystemTime utc;
+    if (nTime <= 0 || nTime > KyPlatform::kMaxTime64 ||
+        !KyPlatform::KyFileTimeToCalendar(KyPlatform::KyFileTimeFromUnix(nTime, 0), utc))
+        return std::string();
+    char szText[32];
+    std::snprintf(szText, sizeof(szText), "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.nYear, utc.nMonth,
+                  utc.nDay, utc.nHour, utc.nMinute, utc.nSecond);
+    return szText;
+}
+
 std::string avErrorText(int nError) {
     char szText[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(nError, szText, sizeof(szText));
@@ -67,10 +82,13 @@ public:
     unsigned long long GetBytesWritten() const override { return m_nBytes.load(); }
     void SetQuality(int nQuality) override { m_nQuality = nQuality; }
     void SetFileSizeLimit(unsigned long long nMaxBytes) override { m_nMaxBytes = nMaxBytes; }
+    void SetSyncInterval(unsigned nMilliseconds) override { m_nSyncMilliseconds = nMilliseconds; }
 
 private:
     [[noreturn]] void fail(unsigned nLine, const std::string& strText);
     void close();
+    // Syncs the file to the disk when the interval has passed, in frames or in wall time.
+    bool syncWhenDue();
 
     const KyVideoWriterSettings m_Settings;
     AVFormatContext* m_pFormat = nullptr;        // owns the output file (pb) once opened
@@ -82,6 +100,9 @@ private:
     KyJpegEncoder m_Encoder;
     int m_nQuality;
     unsigned long long m_nMaxBytes = 0;
+    unsigned m_nSyncMilliseconds = 1000;
+    unsigned m_nSyncedFrames = 0;           // frames on the disk at the last sync
+    std::int64_t m_nSyncedNanoseconds = 0;  // monotonic time of the last sync
     // Written by the frame writer, read by anyone.
     std::atomic<unsigned> m_nFrames{0};
     std::atomic<unsigned long long> m_nBytes{0};
@@ -108,6 +129,11 @@ KyVideoWriterPosix::KyVideoWriterPosix(const KyVideoWriterSettings& settings)
     m_pStream->time_base = AVRational{settings.nRateDen, settings.nRateNum};
     m_pStream->avg_frame_rate = AVRational{settings.nRateNum, settings.nRateDen};
     m_pStream->r_frame_rate = m_pStream->avg_frame_rate;
+    // The start time, for a recovery that has to name the file: the AVI muxer writes "date" as
+    // the INFO list's creation date (ICRD).
+    const std::string strDate = startTimeText(settings.nStartTime);
+    if (!strDate.empty())
+        av_dict_set(&m_pFormat->metadata, "date", strDate.c_str(), 0);
 
     m_hFile = KyPlatform::OpenFileForWrite(settings.strFile);
     if (m_hFile == nullptr) {
@@ -128,6 +154,7 @@ KyVideoWriterPosix::KyVideoWriterPosix(const KyVideoWriterSettings& settings)
         fail(__LINE__, "cannot write the AVI header: " + avErrorText(nResult));
     m_bHeaderWritten = true;
     m_nBytes = static_cast<unsigned long long>(avio_tell(m_pFormat->pb));
+    m_nSyncedNanoseconds = KyPlatform::MonotonicNanoseconds();
 }
 
 KyVideoWriterPosix::~KyVideoWriterPosix() {
@@ -211,7 +238,28 @@ bool KyVideoWriterPosix::WriteJpegFrame(const unsigned char* pJpeg, std::size_t 
     }
     m_nFrames = nIndex + 1;
     m_nBytes = static_cast<unsigned long long>(avio_tell(m_pFormat->pb));
+    if (!syncWhenDue()) {
+        m_bFailed = true;  // the disk did not take what was written
+        return false;
+    }
     return true;
+}
+
+// At most the last interval of a recording is lost when the process dies or the power goes:
+// the frames without an index are what a recovery re-muxes.
+bool KyVideoWriterPosix::syncWhenDue() {
+    if (m_nSyncMilliseconds == 0)
+        return true;
+    // Frames per interval, rounded down, at least one.
+    const long long nDue = std::max(1LL, static_cast<long long>(m_nSyncMilliseconds) *
+                                             m_Settings.nRateNum / (1000LL * m_Settings.nRateDen));
+    const std::int64_t nNow = KyPlatform::MonotonicNanoseconds();
+    if (static_cast<long long>(m_nFrames - m_nSyncedFrames) < nDue &&
+        nNow - m_nSyncedNanoseconds < static_cast<std::int64_t>(m_nSyncMilliseconds) * 1000000)
+        return true;
+    m_nSyncedFrames = m_nFrames;
+    m_nSyncedNanoseconds = nNow;
+    return KyPlatform::FlushFileToDisk(m_hFile);
 }
 
 }  // namespace
