@@ -132,6 +132,9 @@ void KyStressHost::startShared() {
     const bool bCapture = m_eMode == eVideoModeCamera && m_eCameraType == eVideoMediaTypePicture;
     if (m_eMode == eVideoModeCamera && !bCapture)
         return;  // a recording: that runs alone
+    std::unique_lock<std::mutex> capture(m_CaptureLock, std::defer_lock);
+    if (bCapture)
+        capture.lock();
     endRecording();
     const std::int64_t nFirst = KyPlatform::Time64();
     const bool bStarted = m_Video.StartVideo();

@@ -88,8 +88,12 @@ private:
     ERUXVideoMode m_eMode = eVideoModeNone;
     ERUXVideoMediaType m_eCameraType = eVideoMediaTypeVideo;
     std::int64_t m_nLastRecordSecond = 0;  // recordings start in distinct seconds
+    // One capture at a time: two in one second would share a name, and the component replaces
+    // the first picture with the second, as its contract says. Taken inside m_HostLock.
+    std::mutex m_CaptureLock;
 
-    // Guards the log below; taken alone or inside m_HostLock.
+    // Guards the log below; taken last (after m_HostLock and m_CaptureLock), never held across a
+    // component call.
     mutable std::mutex m_LogLock;
     std::vector<SStressRecording> m_arrRecordings;
     bool m_bRecordingOpen = false;  // the last recording has no end yet
