@@ -121,17 +121,11 @@ unsigned moveByLink(const std::string& strFrom, const std::string& strTo) {
     return 0;
 }
 
-}  // namespace
-
-bool MoveFileW(const std::wstring& strFrom, const std::wstring& strTo) {
-    if (failWithFault(KyPlatformFaults::eMove, strFrom) ||
-        failWithFault(KyPlatformFaults::eMove, strTo)) {
-        return false;
-    }
-    const std::string strNativeFrom = toNative(strFrom);
-    const std::string strNativeTo = toNative(strTo);
+// rename(2) that never replaces, with fallbacks for file systems and devices it cannot serve;
+// returns 0 or a Win32 error.
+unsigned moveFile(const std::string& strNativeFrom, const std::string& strNativeTo) {
     if (renameNoReplace(strNativeFrom.c_str(), strNativeTo.c_str()) == 0)
-        return true;
+        return 0;
     const int e = errno;
     unsigned nError = 0;
     if (e == EINVAL || e == ENOSYS) {
@@ -151,6 +145,20 @@ bool MoveFileW(const std::wstring& strFrom, const std::wstring& strTo) {
     } else {
         nError = errorFromErrno(e);
     }
+    return nError;
+}
+
+}  // namespace
+
+bool MoveFileW(const std::wstring& strFrom, const std::wstring& strTo) {
+    if (failWithFault(KyPlatformFaults::eMove, strFrom) ||
+        failWithFault(KyPlatformFaults::eMove, strTo)) {
+        return false;
+    }
+    const std::string strNativeFrom = toNative(strFrom);
+    const std::string strNativeTo = toNative(strTo);
+    const unsigned nError = unlessHeld(strNativeFrom, &strNativeTo,
+                                       [&]() { return moveFile(strNativeFrom, strNativeTo); });
     return nError == 0 || fail(nError);
 }
 
@@ -159,7 +167,12 @@ bool CopyFileW(const std::wstring& strFrom, const std::wstring& strTo, bool bFai
         failWithFault(KyPlatformFaults::eCopy, strTo)) {
         return false;
     }
-    const unsigned nError = copyFile(toNative(strFrom), toNative(strTo), bFailIfExists);
+    // Truncating a file that is being written would destroy it: refused as Windows refuses it.
+    const std::string strNativeFrom = toNative(strFrom);
+    const std::string strNativeTo = toNative(strTo);
+    const unsigned nError = unlessHeld(strNativeTo, nullptr, [&]() {
+        return copyFile(strNativeFrom, strNativeTo, bFailIfExists);
+    });
     return nError == 0 || fail(nError);
 }
 
@@ -167,9 +180,10 @@ bool DeleteFileW(const std::wstring& strPath) {
     if (failWithFault(KyPlatformFaults::eDelete, strPath))
         return false;
     const std::string strNative = toNative(strPath);
-    if (::unlink(strNative.c_str()) == 0)
-        return true;
-    return fail(pathError(errno, strNative));
+    const unsigned nError = unlessHeld(strNative, nullptr, [&strNative]() -> unsigned {
+        return ::unlink(strNative.c_str()) == 0 ? 0 : pathError(errno, strNative);
+    });
+    return nError == 0 || fail(nError);
 }
 
 bool CreateDirectoryW(const std::wstring& strPath) {
@@ -180,52 +194,6 @@ bool CreateDirectoryW(const std::wstring& strPath) {
         return true;
     const int e = errno;
     return fail(e == ENOENT ? kErrorPathNotFound : errorFromErrno(e));
-}
-
-namespace {
-struct SFile {
-    int nFd;
-    std::wstring strPath;  // for the fault seam
-};
-}  // namespace
-
-KyFileHandle OpenFileForWrite(const std::wstring& strPath) {
-    if (failWithFault(KyPlatformFaults::eOpenForWrite, strPath))
-        return nullptr;
-    const std::string strNative = toNative(strPath);
-    const int nFd = ::open(strNative.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (nFd < 0) {
-        const int e = errno;
-        return failNull(e == ENOENT ? kErrorPathNotFound : errorFromErrno(e));
-    }
-    return new SFile{nFd, strPath};
-}
-
-bool WriteFile(KyFileHandle hFile, const void* pData, std::size_t nBytes) {
-    SFile* pFile = static_cast<SFile*>(hFile);
-    if (pFile == nullptr || (pData == nullptr && nBytes != 0))
-        return fail(pFile == nullptr ? kErrorInvalidHandle : kErrorInvalidParameter);
-    if (failWithFault(KyPlatformFaults::eWrite, pFile->strPath))
-        return false;
-    const char* p = static_cast<const char*>(pData);
-    while (nBytes > 0) {
-        const ssize_t nWritten = ::write(pFile->nFd, p, nBytes);
-        if (nWritten < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errorFromErrno(errno));
-        }
-        p += nWritten;
-        nBytes -= static_cast<std::size_t>(nWritten);
-    }
-    return true;
-}
-
-bool CloseFile(KyFileHandle hFile) {
-    std::unique_ptr<SFile> pFile(static_cast<SFile*>(hFile));
-    if (!pFile)
-        return fail(kErrorInvalidHandle);
-    return ::close(pFile->nFd) == 0 || fail(errorFromErrno(errno));
 }
 
 bool GetFileSize(const std::wstring& strPath, std::uint64_t& nBytes) {
@@ -258,6 +226,10 @@ bool SetFileLastWriteTime(const std::wstring& strPath, const KyFileTime& fileTim
     if (nStored > nSeconds + 2 || nStored < nSeconds - 2)
         return fail(kErrorInvalidParameter);
     return true;
+}
+
+std::string NativePathUtf8(const std::wstring& strPath) {
+    return toNative(strPath);
 }
 
 wchar_t PathSeparator() {

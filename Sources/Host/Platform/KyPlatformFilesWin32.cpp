@@ -12,6 +12,7 @@
 #include "KyPlatform.h"
 #include "KyPlatformFaults.h"
 #include "KyPlatformWin32Detail.h"
+#include "KyStringConvert.h"
 
 namespace KyPlatform {
 
@@ -91,6 +92,37 @@ bool WriteFile(KyFileHandle hFile, const void* pData, std::size_t nBytes) {
     return true;
 }
 
+std::int64_t SeekFile(KyFileHandle hFile, std::int64_t nOffset, int nOrigin) {
+    SFile* pFile = static_cast<SFile*>(hFile);
+    if (pFile == nullptr || nOrigin < 0 || nOrigin > 2) {
+        fail(pFile == nullptr ? kErrorInvalidHandle : kErrorInvalidParameter);
+        return -1;
+    }
+    LARGE_INTEGER distance, position;
+    distance.QuadPart = nOffset;
+    const DWORD nMethod = nOrigin == 0 ? FILE_BEGIN : nOrigin == 1 ? FILE_CURRENT : FILE_END;
+    if (!::SetFilePointerEx(pFile->hFile, distance, &position, nMethod))
+        return -1;
+    return static_cast<std::int64_t>(position.QuadPart);
+}
+
+bool FlushFileToDisk(KyFileHandle hFile) {
+    SFile* pFile = static_cast<SFile*>(hFile);
+    if (pFile == nullptr)
+        return fail(kErrorInvalidHandle);
+    return ::FlushFileBuffers(pFile->hFile) != FALSE;
+}
+
+bool IsFileOpenForWrite(const std::wstring& strPath) {
+    // Reading while letting others read only is refused when someone is writing.
+    HANDLE hFile = ::CreateFileW(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_SHARING_VIOLATION;
+    ::CloseHandle(hFile);
+    return false;
+}
+
 bool CloseFile(KyFileHandle hFile) {
     std::unique_ptr<SFile> pFile(static_cast<SFile*>(hFile));
     if (!pFile)
@@ -130,6 +162,10 @@ bool SetFileLastWriteTime(const std::wstring& strPath, const KyFileTime& fileTim
     }
     ::CloseHandle(hFile);
     return bOk || fail(nError);
+}
+
+std::string NativePathUtf8(const std::wstring& strPath) {
+    return KyWideToUtf8(strPath);
 }
 
 wchar_t PathSeparator() {

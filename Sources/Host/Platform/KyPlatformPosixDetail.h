@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "KyPlatformFaults.h"
@@ -26,6 +27,13 @@ unsigned missingError(const std::string& strPath);
 unsigned errorFromErrno(int nErrno);
 // The error of a failed call on strPath, telling a missing file from a missing directory.
 unsigned pathError(int nErrno, const std::string& strPath);
+
+// Files open for writing through the host layer (KyPlatformOpenFilesPosix.cpp): while one is
+// open, deleting or moving it fails with kErrorSharingViolation, as on Windows.
+// Runs the operation (which returns 0 or a Win32 error) unless one of the paths names a file
+// held open for writing; kErrorSharingViolation then.
+unsigned unlessHeld(const std::string& strFirst, const std::string* pSecond,
+                    const std::function<unsigned()>& operation);
 
 }  // namespace Detail
 }  // namespace KyPlatform
