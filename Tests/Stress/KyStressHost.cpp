@@ -46,9 +46,9 @@ KyStressHost::KyStressHost(KyICameraVideo& video, const std::wstring& strFirstDi
 
 void KyStressHost::RunThread(unsigned nSeed, Clock::time_point deadline) {
     std::mt19937 random(nSeed);
-    // About one control operation per thread every 3 s, browsing in between: recordings then
+    // About one control operation per thread every 2 s, browsing in between: recordings then
     // often run long enough to be sure to receive frames.
-    std::exponential_distribution<double> controlGap(1.0 / 3.0);
+    std::exponential_distribution<double> controlGap(1.0 / 2.0);
     Clock::time_point nextControl = Clock::now();
     while (Clock::now() < deadline) {
         if (Clock::now() >= nextControl) {
