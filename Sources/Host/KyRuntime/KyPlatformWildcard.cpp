@@ -9,13 +9,14 @@ bool MatchWildcard(const std::wstring& strPattern, const std::wstring& strName) 
     auto lower = [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); };
     size_t p = 0, n = 0, nStar = std::wstring::npos, nResume = 0;
     while (n < strName.size()) {
-        if (p < strPattern.size() &&
-            (strPattern[p] == L'?' || lower(strPattern[p]) == lower(strName[n]))) {
-            ++p;
-            ++n;
-        } else if (p < strPattern.size() && strPattern[p] == L'*') {
+        // A '*' in the pattern is always the wildcard, also against a '*' in the name.
+        if (p < strPattern.size() && strPattern[p] == L'*') {
             nStar = p++;
             nResume = n;
+        } else if (p < strPattern.size() &&
+                   (strPattern[p] == L'?' || lower(strPattern[p]) == lower(strName[n]))) {
+            ++p;
+            ++n;
         } else if (nStar != std::wstring::npos) {
             p = nStar + 1;
             n = ++nResume;

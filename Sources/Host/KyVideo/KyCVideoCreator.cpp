@@ -5,6 +5,7 @@
 
 #include "CbException.h"
 #include "KyFrameRate.h"
+#include "KyJpegFrameSize.h"
 #include "KyPlatform.h"
 #include "KyVideoWriterBackend.h"
 
@@ -20,39 +21,6 @@ int qualityPercent(float fQuality) {
     const float fClamped = fQuality < 0.0f ? 0.0f : (fQuality > 1.0f ? 1.0f : fQuality);
     const long nPercent = std::lround(fClamped * 100.0f);
     return nPercent < 1 ? 1 : static_cast<int>(nPercent);
-}
-
-// The frame size in a JPEG's start-of-frame header; false when there is none before the data.
-bool jpegFrameSize(const unsigned char* p, std::size_t nSize, unsigned& nWidth, unsigned& nHeight) {
-    if (p == nullptr || nSize < 4 || p[0] != 0xFF || p[1] != 0xD8)
-        return false;
-    std::size_t nPos = 2;
-    while (nPos + 4 <= nSize) {
-        if (p[nPos] != 0xFF)
-            return false;
-        const unsigned char nMarker = p[nPos + 1];
-        if (nMarker == 0xFF) {  // fill byte
-            ++nPos;
-            continue;
-        }
-        if (nMarker == 0xDA || nMarker == 0xD9)  // data or end before any frame header
-            return false;
-        const bool bFrameHeader = nMarker >= 0xC0 && nMarker <= 0xCF && nMarker != 0xC4 &&
-                                  nMarker != 0xC8 && nMarker != 0xCC;
-        if (bFrameHeader) {
-            if (nPos + 9 > nSize)
-                return false;
-            nHeight = static_cast<unsigned>(p[nPos + 5] << 8 | p[nPos + 6]);
-            nWidth = static_cast<unsigned>(p[nPos + 7] << 8 | p[nPos + 8]);
-            return true;
-        }
-        if (nMarker == 0x01 || (nMarker >= 0xD0 && nMarker <= 0xD8)) {  // no length
-            nPos += 2;
-            continue;
-        }
-        nPos += 2 + static_cast<std::size_t>(p[nPos + 2] << 8 | p[nPos + 3]);
-    }
-    return false;
 }
 
 }  // namespace
@@ -83,7 +51,8 @@ bool KyCVideoCreator::ProcessFrame(const unsigned char* p, int nPitch) {
 
 bool KyCVideoCreator::ProcessJpegFrame(const unsigned char* pJpeg, std::size_t nSize) {
     unsigned nWidth = 0, nHeight = 0;
-    if (!jpegFrameSize(pJpeg, nSize, nWidth, nHeight) || nWidth != m_nWidth || nHeight != m_nHeight)
+    if (!KyJpegFrameSize(pJpeg, nSize, nWidth, nHeight) || nWidth != m_nWidth ||
+        nHeight != m_nHeight)
         return false;
     return m_pBackend->WriteJpegFrame(pJpeg, nSize);
 }

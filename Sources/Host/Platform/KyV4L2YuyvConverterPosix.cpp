@@ -44,8 +44,9 @@ private:
 }  // namespace
 
 std::unique_ptr<KyV4L2Converter> KyCreateV4L2YuyvConverter(const KyV4L2Format& format) {
-    // 4:2:2 pairs two pixels per chroma sample: an odd width has no whole last pair.
-    if (format.size.nWidth % 2 != 0)
+    // 4:2:2 pairs two pixels per chroma sample: an odd width has no whole last pair. libswscale
+    // writes a pixel pair past the end of a picture only 2 pixels wide (found by fuzzing).
+    if (format.size.nWidth % 2 != 0 || format.size.nWidth < 4)
         return nullptr;
     SwsContext* pContext = sws_getContext(
         format.size.nWidth, format.size.nHeight, AV_PIX_FMT_YUYV422, format.size.nWidth,
