@@ -251,6 +251,8 @@ void KyCShell::commandStop() {
     const bool bStalled = m_Stall.IsStalled();
     int nVideosBefore = 0, nVideosAfter = 0;
     m_Component.HasData(eVideoMediaTypeVideo, &nVideosBefore);
+    KyCRecordStatus status;
+    KyCRecordProbe::Read(m_Component, m_strMediaDir, status);
     const bool bResult = m_Component.StopVideo();
     m_Component.HasData(eVideoMediaTypeVideo, &nVideosAfter);
     const bool bFiled = nVideosAfter > nVideosBefore;
@@ -266,6 +268,9 @@ void KyCShell::commandStop() {
                  "the recording could not be filed under its time-stamped name; it "
                  "stays as " +
                      KyWideToUtf8(strTemporary));
+        else if (status.nFramesWritten > 0)
+            fail(eExitFiles, "the recording of " + std::to_string(status.nFramesWritten) +
+                                 " frames is lost: " + KyWideToUtf8(strTemporary) + " is gone");
         else
             fail(eExitFiles, "no video was filed: the camera delivered no frame");
         return;
@@ -273,10 +278,9 @@ void KyCShell::commandStop() {
     unsigned nFrames = 0;
     std::string strReason;
     if (bStalled) {
-        KyCMediaFileCheck::CheckVideo(strVideo, nFrames, strReason);
-        fail(eExitFiles, "the video file stopped growing after " + std::to_string(nFrames) +
-                             " frames (disk full?); what was written is filed as " +
-                             KyWideToUtf8(strVideo));
+        fail(eExitFiles,
+             "the video file stopped growing after " + std::to_string(status.nFramesWritten) +
+                 " frames (disk full?); what was written is filed as " + KyWideToUtf8(strVideo));
     } else if (!KyCMediaFileCheck::CheckVideo(strVideo, nFrames, strReason)) {
         fail(eExitFiles,
              "the filed video " + KyWideToUtf8(strVideo) + " is incomplete (" + strReason + ")");
