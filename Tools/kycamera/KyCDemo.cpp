@@ -132,6 +132,10 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
     const std::wstring strTemporary = makeFilePath(m_strMediaDir, kszMediaTempVideo);
     if (!waitForFreeSecond(eVideoMediaTypeVideo))
         return eExitFiles;
+    if (KyCInterrupt::IsRequested()) {
+        m_Console.Error(KyCInterrupt::Describe() + " before the recording started");
+        return KyCInterrupt::ExitCode();
+    }
     if (!answer("StartVideo", m_Component.StartVideo())) {
         m_Console.Error("the recording could not start: cannot write " +
                         KyWideToUtf8(strTemporary));
