@@ -161,6 +161,7 @@ std::vector<std::string> KyCShell::HelpLines() {
         "  path [TYPE]                  the current file (default: play mode's type)",
         "  wait SECONDS                 pause a script (0 to 3600), e.g. while recording",
         "  help | quit",
+        "'#' starts a comment; 'single' or \"double\" quotes keep blanks in a word",
     };
 }
 
