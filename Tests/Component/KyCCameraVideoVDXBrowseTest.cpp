@@ -2,9 +2,7 @@
 // and every index rule of removal.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "KyPlatform.h"
 #include "KyPlatformFaults.h"
 #include "KyTestComponent.h"
 #include "KyTestTempDir.h"
@@ -289,22 +287,18 @@ TEST_F(KyCCameraVideoVDXBrowseTest, AFileStuckUnderRemoveKeepsItsEntry) {
 }
 
 TEST_F(KyCCameraVideoVDXBrowseTest, AFileHeldOpenCannotBeRemoved) {
-#if !defined(_WIN32)
-    GTEST_SKIP() << "POSIX deletes files that are open";
-#else
     entries("V P V");
     m_Vdx.SetViews(2, 2, 1);
-    {
-        // The runtime opens without letting others delete, as a player would.
-        std::ifstream held(std::filesystem::path(m_Dir.File(L"v2.avi")), std::ios::binary);
-        ASSERT_TRUE(held.is_open());
-        EXPECT_FALSE(m_Video.RemoveFile(kVideo));
-        EXPECT_EQ(m_Vdx.Names(), "v0.avi p1.jpg v2.avi");
-        EXPECT_EQ(m_Vdx.Views(), "2/2/1");
-        EXPECT_TRUE(onDisk(L"v2.avi"));
-    }
+    // Held as the host layer's writers hold a file: open for writing, shared for reading only.
+    KyPlatform::KyFileHandle hHeld = KyPlatform::OpenFileForWrite(m_Dir.File(L"v2.avi"));
+    ASSERT_NE(hHeld, nullptr);
+    EXPECT_FALSE(m_Video.RemoveFile(kVideo));
+    EXPECT_EQ(m_Vdx.Names(), "v0.avi p1.jpg v2.avi");
+    EXPECT_EQ(m_Vdx.Views(), "2/2/1");
+    EXPECT_TRUE(onDisk(L"v2.avi"));
+    EXPECT_FALSE(onDisk(L"~remove"));
+    ASSERT_TRUE(KyPlatform::CloseFile(hHeld));
     EXPECT_TRUE(m_Video.RemoveFile(kVideo));
     EXPECT_FALSE(onDisk(L"v2.avi"));
     EXPECT_EQ(m_Vdx.Names(), "v0.avi p1.jpg");
-#endif
 }

@@ -5,6 +5,7 @@
 
 #include "CbException.h"
 #include "KyFrameRate.h"
+#include "KyPlatform.h"
 #include "KyVideoWriterBackend.h"
 
 namespace {
@@ -70,6 +71,7 @@ KyCVideoCreator::KyCVideoCreator(const std::wstring& strFile, unsigned nWidth, u
     settings.nWidth = nWidth;
     settings.nHeight = nHeight;
     settings.nQuality = qualityPercent(0.9f);
+    settings.nStartTime = KyPlatform::Time64();
     m_pBackend = KyCreateVideoWriterBackend(settings);
 }
 
@@ -100,6 +102,10 @@ void KyCVideoCreator::SetQuality(float fQuality) {
 
 void KyCVideoCreator::SetFileSizeLimit(unsigned long long nMaxBytes) {
     m_pBackend->SetFileSizeLimit(nMaxBytes);
+}
+
+void KyCVideoCreator::SetSyncInterval(unsigned nMilliseconds) {
+    m_pBackend->SetSyncInterval(nMilliseconds);
 }
 
 unsigned long long KyCVideoCreator::GetDefaultFileSizeLimit() {

@@ -11,8 +11,10 @@
 
 class KyVideoWriterBackend;
 
-// Writes an AVI file at 1 / frameInterval frames per second. Reference counted: the file is
-// complete and indexed once the last reference goes. One thread at a time calls ProcessFrame.
+// Writes an AVI file at 1 / frameInterval frames per second. The file stores the time it was
+// created (its start time) and stays readable, without its index, if the process dies. Reference
+// counted: the file is complete and indexed once the last reference goes. One thread at a time
+// calls ProcessFrame.
 class KYHOST_API KyCVideoCreator : public IReferenceCounted {
 public:
     // Opens the file; throws a CbException when it cannot be created or the arguments are bad.
@@ -39,6 +41,10 @@ public:
     // and the file stays complete. 0: the platform's own limit. On Windows the file is a plain
     // AVI (no OpenDML), which its own limit keeps below 1 GiB; elsewhere there is none.
     void SetFileSizeLimit(unsigned long long nMaxBytes);
+    // How much of a recording a crash or a power cut may take: what was written reaches the disk
+    // at least every nMilliseconds of recording and of wall time (default 1000); 0 leaves it to
+    // the system. Only where the platform's writer supports it (POSIX).
+    void SetSyncInterval(unsigned nMilliseconds);
     // The platform's own limit: 0 when there is none.
     static unsigned long long GetDefaultFileSizeLimit();
 

@@ -79,6 +79,10 @@ KYHOST_API KyFindHandle FindFirstFileW(const std::wstring& strPattern, KyFindDat
 KYHOST_API bool FindNextFileW(KyFindHandle hFind, KyFindData& data);
 KYHOST_API bool FindClose(KyFindHandle hFind);
 
+// A file that this process holds open for writing (OpenFileForWrite, and so the video writer and
+// the file stream) can be neither deleted nor moved (either side) while it is open:
+// kErrorSharingViolation, as Windows answers. On POSIX the file is found by its identity, so any
+// spelling of its path counts.
 // Fails (kErrorAlreadyExists) when the target exists; never replaces it.
 KYHOST_API bool MoveFileW(const std::wstring& strFrom, const std::wstring& strTo);
 // Keeps the source's last-write time. With bFailIfExists an existing target gives
@@ -92,8 +96,16 @@ KYHOST_API bool CreateDirectoryW(const std::wstring& strPath);
 
 // Binary files: create or truncate, write, close. WriteFile writes all n bytes or fails
 // (kErrorDiskFull when the disk is full). CloseFile frees the handle even when it fails.
+// Opening a file that this process already holds open for writing fails with
+// kErrorSharingViolation.
 KYHOST_API KyFileHandle OpenFileForWrite(const std::wstring& strPath);
 KYHOST_API bool WriteFile(KyFileHandle hFile, const void* pData, std::size_t nBytes);
+// Moves the write position: nOrigin 0 from the start, 1 from the current position, 2 from the
+// end. The new position, or -1.
+KYHOST_API std::int64_t SeekFile(KyFileHandle hFile, std::int64_t nOffset, int nOrigin);
+// Returns once what was written is on the disk (fdatasync, FlushFileBuffers); on POSIX the first
+// call also makes a new file's name durable in its directory.
+KYHOST_API bool FlushFileToDisk(KyFileHandle hFile);
 KYHOST_API bool CloseFile(KyFileHandle hFile);
 KYHOST_API bool GetFileSize(const std::wstring& strPath, std::uint64_t& nBytes);
 KYHOST_API bool SetFileLastWriteTime(const std::wstring& strPath, const KyFileTime& fileTime);

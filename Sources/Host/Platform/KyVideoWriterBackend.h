@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -11,7 +12,8 @@ struct KyVideoWriterSettings {
     unsigned nHeight = 0;
     int nRateNum = 0;  // frames per second as nRateNum / nRateDen
     int nRateDen = 1;
-    int nQuality = 90;  // JPEG quality, 1 to 100
+    int nQuality = 90;            // JPEG quality, 1 to 100
+    std::int64_t nStartTime = 0;  // seconds since 1970 UTC, stored in the file where it can be
 };
 
 // Writes Motion JPEG frames into one AVI file. The destructor completes the file (index,
@@ -32,6 +34,9 @@ public:
     virtual void SetQuality(int nQuality) = 0;
     // 0: the platform's own limit (none where the file format has none).
     virtual void SetFileSizeLimit(unsigned long long nMaxBytes) = 0;
+    // What is written reaches the disk at least every nMilliseconds of recording (by the frame
+    // count) and of wall time; 0 leaves it to the system. A backend without it ignores it.
+    virtual void SetSyncInterval(unsigned nMilliseconds) { (void)nMilliseconds; }
 };
 
 // The size limit of a writer that was given none: 0 when the file format has none.

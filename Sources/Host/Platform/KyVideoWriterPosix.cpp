@@ -2,14 +2,19 @@
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
+#include <libavutil/mem.h>
 }
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
+#include <cstdio>
 #include <string>
 
 #include "CbException.h"
 #include "KyJpegEncoder.h"
+#include "KyPlatform.h"
+#include "KyPlatformTime.h"
 #include "KyStringConvert.h"
 #include "KyVideoWriterBackend.h"
 
@@ -17,6 +22,45 @@ namespace {
 
 // The fixed part of what the trailer adds: index chunk headers, a standard index header.
 const unsigned long long kTrailerBytes = 1024;
+
+// The muxer's output buffer; avio_flush after every frame empties it.
+const int kIoBufferSize = 1 << 16;
+
+#if LIBAVFORMAT_VERSION_MAJOR >= 61
+typedef const uint8_t TIoBytes;
+#else
+typedef uint8_t TIoBytes;
+#endif
+
+// The muxer writes through the host layer's file handle, so the file is held as Windows holds
+// it (no deletion or move while it is open) and can be synced to the disk.
+int writeToFile(void* pOpaque, TIoBytes* pData, int nSize) {
+    if (!KyPlatform::WriteFile(pOpaque, pData, static_cast<std::size_t>(nSize)))
+        return KyPlatform::GetLastError() == KyPlatform::kErrorDiskFull ? AVERROR(ENOSPC)
+                                                                        : AVERROR(EIO);
+    return nSize;
+}
+
+int64_t seekInFile(void* pOpaque, int64_t nOffset, int nWhence) {
+    nWhence &= ~AVSEEK_FORCE;
+    if (nWhence != SEEK_SET && nWhence != SEEK_CUR && nWhence != SEEK_END)
+        return AVERROR(ENOSYS);  // AVSEEK_SIZE: the muxer does without
+    const int nOrigin = nWhence == SEEK_SET ? 0 : nWhence == SEEK_CUR ? 1 : 2;
+    const std::int64_t nPos = KyPlatform::SeekFile(pOpaque, nOffset, nOrigin);
+    return nPos < 0 ? AVERROR(EIO) : nPos;
+}
+
+// "2024-01-31T09:15:00Z"; empty for a time without calendar form.
+std::string startTimeText(std::int64_t nTime) {
+    KyPlatform::KySystemTime utc;
+    if (nTime <= 0 || nTime > KyPlatform::kMaxTime64 ||
+        !KyPlatform::KyFileTimeToCalendar(KyPlatform::KyFileTimeFromUnix(nTime, 0), utc))
+        return std::string();
+    char szText[32];
+    std::snprintf(szText, sizeof(szText), "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.nYear, utc.nMonth,
+                  utc.nDay, utc.nHour, utc.nMinute, utc.nSecond);
+    return szText;
+}
 
 std::string avErrorText(int nError) {
     char szText[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -38,20 +82,27 @@ public:
     unsigned long long GetBytesWritten() const override { return m_nBytes.load(); }
     void SetQuality(int nQuality) override { m_nQuality = nQuality; }
     void SetFileSizeLimit(unsigned long long nMaxBytes) override { m_nMaxBytes = nMaxBytes; }
+    void SetSyncInterval(unsigned nMilliseconds) override { m_nSyncMilliseconds = nMilliseconds; }
 
 private:
     [[noreturn]] void fail(unsigned nLine, const std::string& strText);
     void close();
+    // Syncs the file to the disk when the interval has passed, in frames or in wall time.
+    bool syncWhenDue();
 
     const KyVideoWriterSettings m_Settings;
-    AVFormatContext* m_pFormat = nullptr;  // owns the output file (pb) once opened
-    AVStream* m_pStream = nullptr;         // owned by m_pFormat
-    AVPacket* m_pPacket = nullptr;         // reused for every frame; never owns the data
+    AVFormatContext* m_pFormat = nullptr;        // owns the output file (pb) once opened
+    AVStream* m_pStream = nullptr;               // owned by m_pFormat
+    AVPacket* m_pPacket = nullptr;               // reused for every frame; never owns the data
+    KyPlatform::KyFileHandle m_hFile = nullptr;  // the file; m_pFormat->pb writes into it
     bool m_bHeaderWritten = false;
     bool m_bFailed = false;  // a write failed: the file ends with the frames before it
     KyJpegEncoder m_Encoder;
     int m_nQuality;
     unsigned long long m_nMaxBytes = 0;
+    unsigned m_nSyncMilliseconds = 1000;
+    unsigned m_nSyncedFrames = 0;           // frames on the disk at the last sync
+    std::int64_t m_nSyncedNanoseconds = 0;  // monotonic time of the last sync
     // Written by the frame writer, read by anyone.
     std::atomic<unsigned> m_nFrames{0};
     std::atomic<unsigned long long> m_nBytes{0};
@@ -78,15 +129,32 @@ KyVideoWriterPosix::KyVideoWriterPosix(const KyVideoWriterSettings& settings)
     m_pStream->time_base = AVRational{settings.nRateDen, settings.nRateNum};
     m_pStream->avg_frame_rate = AVRational{settings.nRateNum, settings.nRateDen};
     m_pStream->r_frame_rate = m_pStream->avg_frame_rate;
+    // The start time, for a recovery that has to name the file: the AVI muxer writes "date" as
+    // the INFO list's creation date (ICRD).
+    const std::string strDate = startTimeText(settings.nStartTime);
+    if (!strDate.empty())
+        av_dict_set(&m_pFormat->metadata, "date", strDate.c_str(), 0);
 
-    nResult = avio_open(&m_pFormat->pb, strPath.c_str(), AVIO_FLAG_WRITE);
-    if (nResult < 0)
-        fail(__LINE__, "cannot create " + strPath + ": " + avErrorText(nResult));
+    m_hFile = KyPlatform::OpenFileForWrite(settings.strFile);
+    if (m_hFile == nullptr) {
+        fail(__LINE__, "cannot create " + strPath + " (error " +
+                           std::to_string(KyPlatform::GetLastError()) + ")");
+    }
+    unsigned char* pBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+    if (pBuffer != nullptr) {
+        m_pFormat->pb = avio_alloc_context(pBuffer, kIoBufferSize, 1, m_hFile, nullptr,
+                                           &writeToFile, &seekInFile);
+    }
+    if (m_pFormat->pb == nullptr) {
+        av_free(pBuffer);
+        fail(__LINE__, "out of memory");
+    }
     nResult = avformat_write_header(m_pFormat, nullptr);
     if (nResult < 0)
         fail(__LINE__, "cannot write the AVI header: " + avErrorText(nResult));
     m_bHeaderWritten = true;
     m_nBytes = static_cast<unsigned long long>(avio_tell(m_pFormat->pb));
+    m_nSyncedNanoseconds = KyPlatform::MonotonicNanoseconds();
 }
 
 KyVideoWriterPosix::~KyVideoWriterPosix() {
@@ -102,11 +170,18 @@ void KyVideoWriterPosix::close() {
     if (m_pFormat != nullptr) {
         if (m_bHeaderWritten)
             av_write_trailer(m_pFormat);  // the index and the final header sizes
-        if (m_pFormat->pb != nullptr)
-            avio_closep(&m_pFormat->pb);
+        if (m_pFormat->pb != nullptr) {
+            avio_flush(m_pFormat->pb);
+            av_freep(&m_pFormat->pb->buffer);
+            avio_context_free(&m_pFormat->pb);
+        }
         avformat_free_context(m_pFormat);
         m_pFormat = nullptr;
         m_pStream = nullptr;
+    }
+    if (m_hFile != nullptr) {
+        KyPlatform::CloseFile(m_hFile);
+        m_hFile = nullptr;
     }
     m_bHeaderWritten = false;
     av_packet_free(&m_pPacket);
@@ -163,7 +238,28 @@ bool KyVideoWriterPosix::WriteJpegFrame(const unsigned char* pJpeg, std::size_t 
     }
     m_nFrames = nIndex + 1;
     m_nBytes = static_cast<unsigned long long>(avio_tell(m_pFormat->pb));
+    if (!syncWhenDue()) {
+        m_bFailed = true;  // the disk did not take what was written
+        return false;
+    }
     return true;
+}
+
+// At most the last interval of a recording is lost when the process dies or the power goes:
+// the frames without an index are what a recovery re-muxes.
+bool KyVideoWriterPosix::syncWhenDue() {
+    if (m_nSyncMilliseconds == 0)
+        return true;
+    // Frames per interval, rounded down, at least one.
+    const long long nDue = std::max(1LL, static_cast<long long>(m_nSyncMilliseconds) *
+                                             m_Settings.nRateNum / (1000LL * m_Settings.nRateDen));
+    const std::int64_t nNow = KyPlatform::MonotonicNanoseconds();
+    if (static_cast<long long>(m_nFrames - m_nSyncedFrames) < nDue &&
+        nNow - m_nSyncedNanoseconds < static_cast<std::int64_t>(m_nSyncMilliseconds) * 1000000)
+        return true;
+    m_nSyncedFrames = m_nFrames;
+    m_nSyncedNanoseconds = nNow;
+    return KyPlatform::FlushFileToDisk(m_hFile);
 }
 
 }  // namespace
