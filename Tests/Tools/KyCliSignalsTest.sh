@@ -20,11 +20,21 @@ fail() {
     exit 1
 }
 
-# Starts a recording into DIR in the background; PID is the shell's process.
+# Starts a recording into DIR in the background; PID is the shell's process. The script waits
+# in `wait`, or with "read", the shell waits for its next line from a pipe that stays open.
 record() {
-    printf 'dir %s\nmode camera video\nstart\nwait 60\nstop\n' "$1" |
-        "$KYCAMERA" shell --fps "$FPS" >"$1.out" 2>"$1.err" &
-    PID=$!
+    if [ "${2:-}" = read ]; then
+        rm -f "$1.fifo"
+        mkfifo "$1.fifo"
+        "$KYCAMERA" shell --fps "$FPS" <"$1.fifo" >"$1.out" 2>"$1.err" &
+        PID=$!
+        exec 3>"$1.fifo"
+        printf 'dir %s\nmode camera video\nstart\n' "$1" >&3
+    else
+        printf 'dir %s\nmode camera video\nstart\nwait 60\nstop\n' "$1" |
+            "$KYCAMERA" shell --fps "$FPS" >"$1.out" 2>"$1.err" &
+        PID=$!
+    fi
 }
 
 # Waits (at most 20 s) until the recording's file exists and has grown for SECONDS more.
@@ -43,13 +53,15 @@ frames() {
         -of default=nw=1:nk=1 "$1"
 }
 
-# SIGTERM and SIGHUP: the recording is stopped, filed and named; no temporary file stays.
+# SIGTERM during a wait, SIGHUP while the shell waits for input: the recording is stopped,
+# filed and named; no temporary file stays.
 for signal in TERM HUP; do
-    record "$signal"
+    record "$signal" "$([ "$signal" = HUP ] && echo read)"
     wait_recording "$signal" 1.5
     kill -"$signal" "$PID"
     wait "$PID"
     rc=$?
+    [ "$signal" = HUP ] && exec 3>&-
     expected=$([ "$signal" = TERM ] && echo 143 || echo 129)
     [ $rc -eq "$expected" ] || fail "SIG$signal: exit code $rc, expected $expected"
     grep -q "^kycamera: interrupted by SIG$signal; the recording so far is stopped and filed" \
