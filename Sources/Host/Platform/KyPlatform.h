@@ -103,6 +103,9 @@ KYHOST_API bool WriteFile(KyFileHandle hFile, const void* pData, std::size_t nBy
 // Moves the write position: nOrigin 0 from the start, 1 from the current position, 2 from the
 // end. The new position, or -1.
 KYHOST_API std::int64_t SeekFile(KyFileHandle hFile, std::int64_t nOffset, int nOrigin);
+// True when the file is held open for writing: on POSIX by this process through the host layer,
+// on Windows by anyone who shares no writing. False for a missing file.
+KYHOST_API bool IsFileOpenForWrite(const std::wstring& strPath);
 // Returns once what was written is on the disk (fdatasync, FlushFileBuffers); on POSIX the first
 // call also makes a new file's name durable in its directory.
 KYHOST_API bool FlushFileToDisk(KyFileHandle hFile);
@@ -143,6 +146,10 @@ KYHOST_API bool SetThreadPriority(std::uint64_t nThreadId, int nPriority);
 // The mask is limited to the process's processors first; false when nothing is left.
 KYHOST_API bool SetThreadAffinityMask(std::uint64_t nThreadId, std::uintptr_t nMask);
 KYHOST_API std::uintptr_t GetProcessAffinityMask();
+
+// The path as C libraries take it (FFmpeg's file protocol, fopen on POSIX): UTF-8, and on
+// POSIX with backslashes turned into slashes.
+KYHOST_API std::string NativePathUtf8(const std::wstring& strPath);
 
 // Path separator of the platform: '\\' on Windows, '/' elsewhere.
 KYHOST_API wchar_t PathSeparator();

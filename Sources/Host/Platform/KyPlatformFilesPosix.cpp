@@ -223,6 +223,10 @@ bool SetFileLastWriteTime(const std::wstring& strPath, const KyFileTime& fileTim
     return true;
 }
 
+std::string NativePathUtf8(const std::wstring& strPath) {
+    return toNative(strPath);
+}
+
 wchar_t PathSeparator() {
     return L'/';
 }

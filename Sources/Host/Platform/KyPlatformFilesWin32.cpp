@@ -12,6 +12,7 @@
 #include "KyPlatform.h"
 #include "KyPlatformFaults.h"
 #include "KyPlatformWin32Detail.h"
+#include "KyStringConvert.h"
 
 namespace KyPlatform {
 
@@ -112,6 +113,16 @@ bool FlushFileToDisk(KyFileHandle hFile) {
     return ::FlushFileBuffers(pFile->hFile) != FALSE;
 }
 
+bool IsFileOpenForWrite(const std::wstring& strPath) {
+    // Reading while letting others read only is refused when someone is writing.
+    HANDLE hFile = ::CreateFileW(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_SHARING_VIOLATION;
+    ::CloseHandle(hFile);
+    return false;
+}
+
 bool CloseFile(KyFileHandle hFile) {
     std::unique_ptr<SFile> pFile(static_cast<SFile*>(hFile));
     if (!pFile)
@@ -151,6 +162,10 @@ bool SetFileLastWriteTime(const std::wstring& strPath, const KyFileTime& fileTim
     }
     ::CloseHandle(hFile);
     return bOk || fail(nError);
+}
+
+std::string NativePathUtf8(const std::wstring& strPath) {
+    return KyWideToUtf8(strPath);
 }
 
 wchar_t PathSeparator() {

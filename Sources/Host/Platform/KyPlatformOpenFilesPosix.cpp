@@ -65,6 +65,12 @@ unsigned unlessHeld(const std::string& strFirst, const std::string* pSecond,
 
 }  // namespace Detail
 
+bool IsFileOpenForWrite(const std::wstring& strPath) {
+    SOpenFiles& files = openFiles();
+    CbCriticalSectionLock lock(files.m_Lock);
+    return isHeld(files, toNative(strPath));
+}
+
 KyFileHandle OpenFileForWrite(const std::wstring& strPath) {
     if (failWithFault(KyPlatformFaults::eOpenForWrite, strPath))
         return nullptr;
