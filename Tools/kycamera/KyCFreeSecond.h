@@ -9,10 +9,10 @@
 class KyCFreeSecond {
 public:
     // How long Wait waits at most for a free name.
-    static const unsigned kMaxWaitMs = 10000;
+    static constexpr unsigned kMaxWaitMs = 10000;
     // So little of the current second left that the name may change before the component takes
     // it: the next second's name must be free as well.
-    static const unsigned kMarginMs = 100;
+    static constexpr unsigned kMarginMs = 100;
 
     // Returns once makeMediaFilename of the current second (nMediaType: video 0 or picture 1)
     // names no file in the directory. False after kMaxWaitMs. strTaken is the first taken name
