@@ -1,6 +1,9 @@
 // The media directory: created when missing, refused when it cannot be a directory or written.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "KyCMediaDirectory.h"
 #include "KyStringConvert.h"
 #include "KyTestFiles.h"
@@ -61,4 +64,21 @@ TEST(KyCMediaDirectoryTest, DirectoryThatCannotBeWrittenIsRefused) {
     EXPECT_FALSE(KyCMediaDirectory::Prepare(KyWideToUtf8(temp.Path()), strAbsolute, strError));
     // The probe that was created before the write failed does not stay behind.
     EXPECT_FALSE(KyTestFileExists(temp.File(KyUtf8ToWide(KyCMediaDirectory::kProbeName))));
+}
+
+TEST(KyCMediaDirectoryTest, NamesBeyondAsciiAreUsedAsTheyAre) {
+    KyTestTempDir temp;
+    std::vector<std::string> vecNames = {"media-\xC3\xBC", "\xE6\x98\xA0\xE5\x83\x8F d"};
+    if (sizeof(wchar_t) == 4)
+        vecNames.push_back("bytes-\xFF\xFE");  // not UTF-8: only POSIX names can be that
+    for (const std::string& strName : vecNames) {
+        const std::string strWanted = KyWideToUtf8(temp.Path()) + "/" + strName;
+        std::wstring strAbsolute;
+        std::string strError;
+        ASSERT_TRUE(KyCMediaDirectory::Prepare(strWanted, strAbsolute, strError)) << strError;
+        const std::string strGot = KyWideToUtf8(strAbsolute);
+        ASSERT_GE(strGot.size(), strName.size());
+        EXPECT_EQ(strGot.substr(strGot.size() - strName.size()), strName);  // bytes kept whole
+        EXPECT_TRUE(KyTestIsDirectory(strAbsolute)) << strName;
+    }
 }

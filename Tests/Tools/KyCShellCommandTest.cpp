@@ -1,25 +1,7 @@
-// Splitting shell lines and reading modes and media types.
+// Reading modes and media types.
 #include <gtest/gtest.h>
 
 #include "KyCShellCommand.h"
-
-typedef std::vector<std::string> Words;
-
-TEST(KyCShellCommandTest, BlanksSeparateWordsAndQuotesKeepThem) {
-    EXPECT_EQ(KyCShellCommand::Split("  mode   camera\tpicture \r"),
-              (Words{"mode", "camera", "picture"}));
-    EXPECT_EQ(KyCShellCommand::Split("dir \"my media\"/x next"),
-              (Words{"dir", "my media/x", "next"}));
-    EXPECT_EQ(KyCShellCommand::Split("dir \"\""), (Words{"dir", ""}));
-}
-
-TEST(KyCShellCommandTest, EmptyLinesAndCommentsHaveNoWords) {
-    EXPECT_TRUE(KyCShellCommand::Split("").empty());
-    EXPECT_TRUE(KyCShellCommand::Split("   \t ").empty());
-    EXPECT_TRUE(KyCShellCommand::Split("# remove video").empty());
-    EXPECT_TRUE(KyCShellCommand::Split("  #next").empty());
-    EXPECT_EQ(KyCShellCommand::Split("next # all").size(), 3u);  // only a leading '#' comments
-}
 
 TEST(KyCShellCommandTest, ModesAndMediaTypesMapToTheComponentValues) {
     int n = 99;

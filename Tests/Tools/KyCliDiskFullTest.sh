@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # A really full disk: kycamera demo on a 300 KiB tmpfs stops the recording when the file stops
-# growing, files what was written (still playable), says so in one line and ends with 5.
+# growing, files what was written (still playable), says so in one line and ends with 5. The
+# shell on a full disk says the same of its recording, reports the picture it cannot write
+# whole, and ends with 5.
 # Needs a private mount (root, or a user namespace); without one the test is skipped (77).
 # Usage: KyCliDiskFullTest.sh KYCAMERA WORK_DIR
 set -u
@@ -28,6 +30,10 @@ fi
     for f in media/*.avi; do
         [ -e "$f" ] && cp "$f" "$3/filed.avi"
     done
+    rm -rf media
+    printf "dir shell\nmode camera video\nstart\nwait 8\nstop\nmode camera picture\nstart\n" |
+        "$2" shell >"$3/shell-out.txt" 2>"$3/shell-err.txt"
+    echo $? >"$3/shell-rc.txt"
     exit 0
 ' _ "$WORK/small" "$KYCAMERA" "$WORK"
 status=$?
@@ -52,4 +58,9 @@ if command -v ffprobe >/dev/null; then
         -of default=nw=1:nk=1 "$WORK/filed.avi")
     [ "${frames:-0}" -ge 5 ] || fail "the filed video holds ${frames:-no} frames"
 fi
-echo "passed: $(cat "$WORK/err.txt")"
+[ "$(cat "$WORK/shell-rc.txt")" = 5 ] || fail "shell exit code $(cat "$WORK/shell-rc.txt"), expected 5"
+grep -q '^kycamera: line 4: the video file stopped growing after .*(disk full?); what was written is filed as .*\.avi$' \
+    "$WORK/shell-err.txt" || fail "the shell does not report the full disk during its recording"
+grep -q '^kycamera: line 7: .*disk full?' "$WORK/shell-err.txt" ||
+    fail "the shell does not report the picture it could not write"
+echo "passed: $(cat "$WORK/err.txt") / $(cat "$WORK/shell-err.txt")"

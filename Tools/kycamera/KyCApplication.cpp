@@ -12,6 +12,7 @@
 #include "KyCDemo.h"
 #include "KyCExitCode.h"
 #include "KyCFaultOption.h"
+#include "KyCInterrupt.h"
 #include "KyCLiveDisplay.h"
 #include "KyCMessagePump.h"
 #include "KyCOptions.h"
@@ -61,6 +62,16 @@ int KyCApplication::Run(const std::vector<std::string>& vecArgs) {
         }
     }
 
+    // Before any thread starts: a stop request ends the job the way Ctrl-C does, with its work
+    // filed.
+    KyCInterrupt::Install();
+    const int nExitCode = runJob(options, console);
+    KyCInterrupt::Remove();
+    return nExitCode;
+}
+
+int KyCApplication::runJob(const KyCOptions& options, KyCConsole& console) {
+    std::string strError;
     KyCCamera camera;
     if (!camera.Open(options, strError)) {
         console.Error(strError);

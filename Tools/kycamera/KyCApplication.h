@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+class KyCConsole;
+class KyCOptions;
+
 // Parses the options, sets up the camera, obtains the component from the factory for the
 // device type VDX, runs the job (demo or shell) and takes everything down again in the order a
 // host must: mode none, the component released, the camera last.
@@ -17,6 +20,9 @@ public:
     int Run(const std::vector<std::string>& vecArgs);
 
 private:
+    // The camera, the component and the job, once the options are known.
+    int runJob(const KyCOptions& options, KyCConsole& console);
+
     std::istream& m_In;
     std::ostream& m_Out;
     std::ostream& m_Err;

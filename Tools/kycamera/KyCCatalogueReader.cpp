@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "KyCCameraVideoVDX.h"
+#include "KyCFilePath.h"
 #include "KyCMediaPath.h"
 
 namespace {
@@ -49,7 +50,7 @@ bool KyCCatalogueReader::Read(KyICameraVideo& component, std::vector<KyCCatalogu
     CatalogueAccess::Read(*pController, out);
     for (KyCCatalogueEntry& entry : out) {
         std::error_code error;
-        const std::filesystem::path path(entry.strPath);
+        const std::filesystem::path path = KyCFilePath::ToPath(entry.strPath);
         entry.bExists = std::filesystem::is_regular_file(path, error);
         entry.nBytes = entry.bExists ? std::filesystem::file_size(path, error) : 0;
         if (error)

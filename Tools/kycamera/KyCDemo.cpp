@@ -3,8 +3,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -15,8 +13,12 @@
 #include "KyCCatalogueReader.h"
 #include "KyCConsole.h"
 #include "KyCExitCode.h"
+#include "KyCFilePath.h"
+#include "KyCFreeSecond.h"
 #include "KyCInterrupt.h"
+#include "KyCLeftoverVideo.h"
 #include "KyCLiveDisplay.h"
+#include "KyCMediaChecks.h"
 #include "KyCMediaDirectory.h"
 #include "KyCMediaPath.h"
 #include "KyCMessagePump.h"
@@ -37,18 +39,6 @@ const unsigned kPictureGapMs = 1100;
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-std::uint64_t fileBytes(const std::wstring& strPath) {
-    std::error_code error;
-    const std::uintmax_t nBytes = std::filesystem::file_size(std::filesystem::path(strPath), error);
-    return error ? 0 : nBytes;
-}
-
-bool fileExists(const std::wstring& strPath) {
-    std::error_code error;
-    return !strPath.empty() &&
-           std::filesystem::is_regular_file(std::filesystem::path(strPath), error);
 }
 
 int countOf(const KyICameraVideo& component, ERUXVideoMediaType eMediaType) {
@@ -75,6 +65,16 @@ int KyCDemo::Run(const KyCOptions& options) {
     }
     m_Console.Line("kycamera demo: " + m_Camera.Describe() + ", media directory " +
                    KyWideToUtf8(m_strMediaDir));
+    // SetFilePath deletes a leftover "~video.avi": what it holds is recovered first.
+    int nLeftover = eExitOk;
+    if (!KyCLeftoverVideo::Secure(m_strMediaDir, m_Console, strError)) {
+        m_Console.Error(strError);
+        return eExitFiles;
+    }
+    if (!strError.empty()) {
+        m_Console.Error(strError);
+        nLeftover = eExitFiles;
+    }
     answer("SetFilePath", m_Component.SetFilePath(m_strMediaDir));
     m_Console.Line("  already there: " +
                    KyCCataloguePrinter::FormatCounts(countOf(m_Component, eVideoMediaTypeVideo),
@@ -84,6 +84,8 @@ int KyCDemo::Run(const KyCOptions& options) {
     int nResult = record(options, strVideo);
     if (nResult != eExitOk)
         return nResult;
+    if (KyCInterrupt::IsRequested())
+        return KyCInterrupt::ExitCode();
 
     if (!answer("SetVideoMode(camera, picture)",
                 m_Component.SetVideoMode(eVideoModeCamera, eVideoMediaTypePicture))) {
@@ -103,7 +105,8 @@ int KyCDemo::Run(const KyCOptions& options) {
     }
     if ((nResult = showCatalogue()) != eExitOk)
         return nResult;
-    return checkFiles(strVideo, strFirst, strSecond);
+    nResult = checkFiles(strVideo, strFirst, strSecond);
+    return nResult != eExitOk ? nResult : nLeftover;
 }
 
 int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
@@ -127,6 +130,12 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
 
     const int nVideosBefore = countOf(m_Component, eVideoMediaTypeVideo);
     const std::wstring strTemporary = makeFilePath(m_strMediaDir, kszMediaTempVideo);
+    if (!waitForFreeSecond(eVideoMediaTypeVideo))
+        return eExitFiles;
+    if (KyCInterrupt::IsRequested()) {
+        m_Console.Error(KyCInterrupt::Describe() + " before the recording started");
+        return KyCInterrupt::ExitCode();
+    }
     if (!answer("StartVideo", m_Component.StartVideo())) {
         m_Console.Error("the recording could not start: cannot write " +
                         KyWideToUtf8(strTemporary));
@@ -135,7 +144,6 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
     char szSeconds[32];
     std::snprintf(szSeconds, sizeof szSeconds, "%.1f", options.m_fRecordSeconds);
     m_Console.Line(std::string("recording ") + szSeconds + " s into " + KyWideToUtf8(strTemporary));
-    KyCInterrupt::Install();
     const Clock::time_point start = Clock::now();
     KyCRecordStatus status;
     KyCWriteStall stall;
@@ -154,7 +162,6 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
         }
     }
     m_Console.EndProgress();
-    KyCInterrupt::Remove();
 
     if (m_Camera.IsLost()) {
         // The watch files what was recorded; the job ends with the camera's code.
@@ -165,7 +172,7 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
     KyCRecordProbe::Read(m_Component, m_strMediaDir, status);
     answer("StopVideo", bStopped);
     if (countOf(m_Component, eVideoMediaTypeVideo) <= nVideosBefore) {
-        if (fileExists(strTemporary)) {
+        if (KyCFilePath::IsFile(strTemporary)) {
             m_Console.Error(
                 "the recording could not be filed under its time-stamped name; it "
                 "stays as " +
@@ -179,27 +186,36 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
     strVideo = m_Component.GetFileName(eVideoMediaTypeVideo, nullptr);
     m_Console.Line("video: " + KyWideToUtf8(strVideo) + " (" +
                    std::to_string(status.nFramesWritten) + " frames, " +
-                   KyCCataloguePrinter::FormatSize(fileBytes(strVideo)) + ")");
+                   KyCCataloguePrinter::FormatSize(KyCFilePath::Size(strVideo)) + ")");
     if (stall.IsStalled()) {
         m_Console.Error(
             "the video file stopped growing after " + std::to_string(status.nFramesWritten) +
             " frames (disk full?); what was written is filed as " + KyWideToUtf8(strVideo));
         return eExitFiles;
     }
+    unsigned nFrames = 0;
+    std::string strReason;
+    if (!KyCMediaChecks::CheckVideo(strVideo, nFrames, strReason)) {
+        m_Console.Error("the filed video " + KyWideToUtf8(strVideo) + " is incomplete (" +
+                        strReason + ")");
+        return eExitFiles;
+    }
     if (KyCInterrupt::IsRequested()) {
-        m_Console.Error("interrupted; the recording so far is filed");
-        return eExitInterrupted;
+        m_Console.Error(KyCInterrupt::Describe() + "; the recording so far is filed");
+        return KyCInterrupt::ExitCode();
     }
     return eExitOk;
 }
 
 int KyCDemo::capture(int nNumber, std::wstring& strPicture) {
     const int nBefore = countOf(m_Component, eVideoMediaTypePicture);
+    if (!waitForFreeSecond(eVideoMediaTypePicture))
+        return eExitFiles;
     const bool bTaken = m_Component.StartVideo();
     answer("StartVideo", bTaken);
     if (!bTaken || countOf(m_Component, eVideoMediaTypePicture) <= nBefore) {
         const std::wstring strTemporary = makeFilePath(m_strMediaDir, kszMediaTempPicture);
-        if (fileExists(strTemporary)) {
+        if (KyCFilePath::IsFile(strTemporary)) {
             m_Console.Error("picture " + std::to_string(nNumber) +
                             " could not be filed; it stays as " + KyWideToUtf8(strTemporary));
         } else if (m_Camera.IsLost()) {
@@ -213,13 +229,24 @@ int KyCDemo::capture(int nNumber, std::wstring& strPicture) {
     }
     strPicture = m_Component.GetFileName(eVideoMediaTypePicture, nullptr);
     m_Console.Line("picture " + std::to_string(nNumber) + ": " + KyWideToUtf8(strPicture) + " (" +
-                   KyCCataloguePrinter::FormatSize(fileBytes(strPicture)) + ")");
-    if (fileBytes(strPicture) == 0) {
-        m_Console.Error("picture " + std::to_string(nNumber) + " was filed empty as " +
-                        KyWideToUtf8(strPicture) + " (disk full?)");
+                   KyCCataloguePrinter::FormatSize(KyCFilePath::Size(strPicture)) + ")");
+    std::string strReason;
+    if (!KyCMediaChecks::CheckPicture(strPicture, strReason)) {
+        m_Console.Error("picture " + std::to_string(nNumber) + " was filed incomplete as " +
+                        KyWideToUtf8(strPicture) + " (" + strReason + "; disk full?)");
         return eExitFiles;
     }
     return eExitOk;
+}
+
+bool KyCDemo::waitForFreeSecond(int nMediaType) {
+    std::wstring strTaken;
+    if (KyCFreeSecond::Wait(m_strMediaDir, nMediaType, strTaken))
+        return true;
+    m_Console.Error("every time-stamped name of the last " +
+                    std::to_string(KyCFreeSecond::kMaxWaitMs / 1000) + " s is taken in " +
+                    KyWideToUtf8(m_strMediaDir) + " (did the clock go back?)");
+    return false;
 }
 
 int KyCDemo::showCatalogue() {
@@ -245,7 +272,7 @@ int KyCDemo::checkFiles(const std::wstring& strVideo, const std::wstring& strFir
         bool bListed = false;
         for (const KyCCatalogueEntry& entry : vecEntries)
             bListed = bListed || entry.strPath == strPath;
-        if (!fileExists(strPath) || fileBytes(strPath) == 0 || !bListed) {
+        if (!KyCFilePath::IsFile(strPath) || KyCFilePath::Size(strPath) == 0 || !bListed) {
             m_Console.Error("missing after the demo: " + KyWideToUtf8(strPath) +
                             (bListed ? " (listed, but not on disk or empty)" : " (not listed)"));
             return eExitFiles;

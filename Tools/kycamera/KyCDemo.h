@@ -15,7 +15,8 @@ class KyICameraVideo;
 // pictures and two captures a little over a second apart (names are stamped to the second),
 // play mode, the catalogue and the current file. Every message the component posts is shown as
 // soon as the call that posted it returns. Ends with 0 only when the video and both pictures are
-// on disk, listed in the catalogue.
+// on disk, listed in the catalogue and whole. A leftover recording is recovered before
+// SetFilePath; each take waits for a second whose name is free.
 class KyCDemo {
 public:
     KyCDemo(KyICameraVideo& component, KyCCamera& camera, KyCCameraWatch& watch,
@@ -30,6 +31,8 @@ private:
     int showCatalogue();
     int checkFiles(const std::wstring& strVideo, const std::wstring& strFirst,
                    const std::wstring& strSecond);
+    // False after telling the user that no time-stamped name is free.
+    bool waitForFreeSecond(int nMediaType);
     // Prints the call and the component's answer, then the messages it posted.
     bool answer(const std::string& strCall, bool bResult);
 

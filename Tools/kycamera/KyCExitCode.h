@@ -8,5 +8,6 @@ enum EKyExitCode {
     eExitMediaDir = 3,      // the media directory cannot be created or written
     eExitCamera = 4,        // the camera is missing, busy, unsupported, silent or was unplugged
     eExitFiles = 5,         // a file could not be written or filed (disk full, ...)
-    eExitInterrupted = 130  // stopped by Ctrl-C (the recording so far is filed)
+    eExitSignalBase = 128,  // + the signal that stopped the job (the recording so far is filed)
+    eExitInterrupted = 130  // Ctrl-C (SIGINT); SIGTERM gives 143, SIGHUP 129
 };

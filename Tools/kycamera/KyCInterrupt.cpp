@@ -1,27 +1,26 @@
-// The SIGINT flag.
+// The stop request flag and its exit code.
 #include "KyCInterrupt.h"
 
-#include <csignal>
-
-namespace {
-
-volatile std::sig_atomic_t g_nRequested = 0;  // written by the signal handler only
-
-extern "C" void onInterrupt(int) {
-    g_nRequested = 1;
-}
-
-}  // namespace
+#include "KyCExitCode.h"
+#include "KyStopSignals.h"
 
 void KyCInterrupt::Install() {
-    g_nRequested = 0;
-    std::signal(SIGINT, onInterrupt);
+    KyStopSignals::Install();
 }
 
 void KyCInterrupt::Remove() {
-    std::signal(SIGINT, SIG_DFL);
+    KyStopSignals::Remove();
 }
 
 bool KyCInterrupt::IsRequested() {
-    return g_nRequested != 0;
+    return KyStopSignals::GetRequested() != 0;
+}
+
+int KyCInterrupt::ExitCode() {
+    const int nSignal = KyStopSignals::GetRequested();
+    return nSignal == 0 ? eExitOk : eExitSignalBase + nSignal;
+}
+
+std::string KyCInterrupt::Describe() {
+    return std::string("interrupted by ") + KyStopSignals::Name(KyStopSignals::GetRequested());
 }

@@ -7,6 +7,7 @@
 #include "CException.h"
 #include "CbException.h"
 #include "CyStreamWriteBinaryFile.h"
+#include "KyCFilePath.h"
 #include "KyStringConvert.h"
 
 namespace fs = std::filesystem;
@@ -15,7 +16,11 @@ const char* const KyCMediaDirectory::kProbeName = ".kycamera-probe";
 
 bool KyCMediaDirectory::Prepare(const std::string& strDirectory, std::wstring& strAbsolute,
                                 std::string& strError) {
-    const fs::path path(KyUtf8ToWide(strDirectory));
+    if (strDirectory.empty()) {
+        strError = "the media directory needs a name";
+        return false;
+    }
+    const fs::path path = KyCFilePath::ToPath(KyUtf8ToWide(strDirectory));
     std::error_code error;
     const bool bExists = fs::exists(path, error);
     if (bExists && !fs::is_directory(path, error)) {
@@ -28,13 +33,13 @@ bool KyCMediaDirectory::Prepare(const std::string& strDirectory, std::wstring& s
         return false;
     }
     const fs::path absolute = fs::absolute(path, error);
-    const std::wstring strPath = error ? path.wstring() : absolute.lexically_normal().wstring();
+    const std::wstring strPath = KyCFilePath::FromPath(error ? path : absolute.lexically_normal());
 
     // Written the way the component writes its pictures, so that what fails there fails here.
-    const fs::path probe = fs::path(strPath) / kProbeName;
+    const fs::path probe = KyCFilePath::ToPath(strPath) / kProbeName;
     bool bWritten = false;
     try {
-        CyStreamWriteBinaryFile file(probe.wstring(), static_cast<EAccessMode>(0),
+        CyStreamWriteBinaryFile file(KyCFilePath::FromPath(probe), static_cast<EAccessMode>(0),
                                      static_cast<ECompressionMode>(0),
                                      static_cast<ECompressionLevel>(0));
         const char cByte = 'k';

@@ -180,6 +180,7 @@ shell commands:
   path [TYPE]                       full path and position of the current file (same default)
   wait SECONDS                      pause a script, e.g. while it records
   help, quit
+  '#' starts a comment; 'single' or "double" quotes keep blanks in a word.
 
 exit codes:
   0    done
@@ -187,7 +188,9 @@ exit codes:
   2    a bad command line, or a shell line that was not understood
   3    the media directory cannot be created or written
   4    the camera is missing, busy, unsupported, silent or was unplugged
-  5    a file could not be written or filed (disk full?)
-  130  interrupted by Ctrl-C (the recording so far is filed)
+  5    a file could not be written or filed whole (disk full?), or a leftover
+       recording could not be recovered
+  130  ended by Ctrl-C (SIGINT); 143 by SIGTERM, 129 by SIGHUP (the recording so far
+       is filed)
 )";
 }

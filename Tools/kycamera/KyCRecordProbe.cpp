@@ -9,6 +9,7 @@
 #include "KyCCameraVideoRecord.h"
 #include "KyCCameraVideoVDX.h"
 #include "KyCCataloguePrinter.h"
+#include "KyCFilePath.h"
 #include "KyCMediaPath.h"
 
 namespace {
@@ -41,7 +42,7 @@ bool KyCRecordProbe::Read(KyICameraVideo& component, const std::wstring& strMedi
     status.nFramesQueued = WorkerAccess::QueuedFrames(worker);
     std::error_code error;
     const std::uintmax_t nBytes = std::filesystem::file_size(
-        std::filesystem::path(makeFilePath(strMediaDirectory, kszMediaTempVideo)), error);
+        KyCFilePath::ToPath(makeFilePath(strMediaDirectory, kszMediaTempVideo)), error);
     status.nFileBytes = error ? 0 : nBytes;
     return true;
 }

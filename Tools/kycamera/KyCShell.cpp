@@ -1,23 +1,35 @@
 // The shell's commands.
 #include "KyCShell.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
 #include <vector>
 
+#include "KyCAcquisitionCommon.h"
 #include "KyCCataloguePrinter.h"
 #include "KyCCatalogueReader.h"
 #include "KyCConsole.h"
 #include "KyCExitCode.h"
+#include "KyCFilePath.h"
+#include "KyCFreeSecond.h"
+#include "KyCInterrupt.h"
+#include "KyCLeftoverVideo.h"
+#include "KyCLiveDisplay.h"
+#include "KyCMediaChecks.h"
 #include "KyCMediaDirectory.h"
 #include "KyCMediaPath.h"
 #include "KyCMessagePump.h"
+#include "KyCRecordProbe.h"
 #include "KyCShellCommand.h"
+#include "KyCShellLine.h"
 #include "KyICameraVideo.h"
 #include "KyStringConvert.h"
 
 namespace {
+
+const std::chrono::milliseconds kWaitSlice(50);
 
 ERUXVideoMediaType mediaType(int n) {
     return static_cast<ERUXVideoMediaType>(n);
@@ -30,19 +42,31 @@ KyCShell::KyCShell(KyICameraVideo& component, KyCConsole& console, KyCMessagePum
 
 int KyCShell::Run(std::istream& in, bool bEcho) {
     std::string strLine;
-    while (std::getline(in, strLine)) {
-        if (bEcho && !KyCShellCommand::Split(strLine).empty())
+    // A stop request interrupts a blocked read, which ends the loop as the end of input does.
+    while (!KyCInterrupt::IsRequested() && std::getline(in, strLine)) {
+        std::vector<std::string> vecWords;
+        std::string strError;
+        if (bEcho && (!KyCShellLine::Split(strLine, vecWords, strError) || !vecWords.empty())) {
+            while (!strLine.empty() && strLine.back() == '\r')
+                strLine.pop_back();
             m_Console.Line("> " + strLine);
+        }
         if (!Execute(strLine))
             break;
     }
+    finish();
     m_Messages.Drain();
     return m_nExitCode;
 }
 
 bool KyCShell::Execute(const std::string& strLine) {
     ++m_nLine;
-    const std::vector<std::string> vecWords = KyCShellCommand::Split(strLine);
+    std::vector<std::string> vecWords;
+    std::string strError;
+    if (!KyCShellLine::Split(strLine, vecWords, strError)) {
+        fail(eExitUsage, strError);
+        return true;
+    }
     if (vecWords.empty())
         return true;
     const std::string& strCommand = vecWords[0];
@@ -89,17 +113,32 @@ bool KyCShell::Execute(const std::string& strLine) {
     } else {
         fail(eExitUsage, "unknown command '" + strCommand + "' (try help)");
     }
-    return true;
+    return !KyCInterrupt::IsRequested();
 }
 
 bool KyCShell::SetDirectory(const std::string& strDirectory) {
+    if (isRecording()) {
+        fail(eExitFailed, "dir: refused while a recording runs into " +
+                              KyWideToUtf8(m_strMediaDir) + "; stop it first");
+        return false;
+    }
     std::wstring strAbsolute;
     std::string strError;
     if (!KyCMediaDirectory::Prepare(strDirectory, strAbsolute, strError)) {
+        m_bMediaDirUsable = false;
         fail(eExitMediaDir, strError);
         return false;
     }
+    // SetFilePath deletes a leftover "~video.avi": what it holds is recovered first.
+    if (!KyCLeftoverVideo::Secure(strAbsolute, m_Console, strError)) {
+        m_bMediaDirUsable = false;
+        fail(eExitFiles, strError);
+        return false;
+    }
+    if (!strError.empty())
+        fail(eExitFiles, strError);
     m_strMediaDir = strAbsolute;
+    m_bMediaDirUsable = true;
     const bool bResult = m_Component.SetFilePath(strAbsolute);
     int nVideos = 0, nPictures = 0;
     m_Component.HasData(eVideoMediaTypeVideo, &nVideos);
@@ -122,6 +161,7 @@ std::vector<std::string> KyCShell::HelpLines() {
         "  path [TYPE]                  the current file (default: play mode's type)",
         "  wait SECONDS                 pause a script (0 to 3600), e.g. while recording",
         "  help | quit",
+        "'#' starts a comment; 'single' or \"double\" quotes keep blanks in a word",
     };
 }
 
@@ -135,6 +175,9 @@ void KyCShell::commandMode(const std::vector<std::string>& vecArgs) {
         fail(eExitUsage, "mode " + vecArgs[0] + ": media type must be video, picture or all");
         return;
     }
+    // Leaving camera video ends the recording: stopped here, so that it is filed and checked.
+    if (isRecording() && (nMode != eVideoModeCamera || nMediaType != eVideoMediaTypeVideo))
+        commandStop();
     const bool bResult =
         m_Component.SetVideoMode(static_cast<ERUXVideoMode>(nMode), mediaType(nMediaType));
     answer("mode " + KyCShellCommand::ModeWord(nMode) + " " +
@@ -145,29 +188,149 @@ void KyCShell::commandMode(const std::vector<std::string>& vecArgs) {
 void KyCShell::commandStart() {
     const ERUXVideoMode eMode = m_Component.GetVideoMode();
     const ERUXVideoMediaType eCameraType = m_Component.GetMediaType(eVideoModeCamera);
-    int nPictures = 0;
+    const bool bVideo = eMode == eVideoModeCamera && eCameraType == eVideoMediaTypeVideo;
+    const bool bPicture = eMode == eVideoModeCamera && eCameraType == eVideoMediaTypePicture;
+    if (bVideo || bPicture) {
+        if (!haveMediaDirectory("start"))
+            return;
+        if (bVideo && isRecording())
+            commandStop();  // the component would file it unchecked
+        std::string strError;
+        if (bVideo && !KyCLeftoverVideo::Secure(m_strMediaDir, m_Console, strError)) {
+            fail(eExitFiles, "start: refused: " + strError);
+            return;
+        }
+        if (!strError.empty())
+            fail(eExitFiles, strError);
+        std::wstring strTaken;
+        const bool bFree = KyCFreeSecond::Wait(m_strMediaDir, eCameraType, strTaken);
+        if (!bFree) {
+            fail(eExitFiles, "start: refused: every time-stamped name of the last " +
+                                 std::to_string(KyCFreeSecond::kMaxWaitMs / 1000) +
+                                 " s is taken in " + KyWideToUtf8(m_strMediaDir) +
+                                 " (did the clock go back?)");
+            return;
+        }
+        if (!strTaken.empty())
+            m_Console.Line("start: waited for a new second (" + KyWideToUtf8(strTaken) +
+                           " is taken)");
+    }
+    int nPictures = 0, nPicturesAfter = 0;
     m_Component.HasData(eVideoMediaTypePicture, &nPictures);
     const bool bResult = m_Component.StartVideo();
-    std::string strDetail;
-    if (bResult && eMode == eVideoModeCamera && eCameraType == eVideoMediaTypeVideo) {
-        strDetail =
-            "recording into " + KyWideToUtf8(makeFilePath(m_strMediaDir, kszMediaTempVideo));
-    } else if (bResult && eMode == eVideoModeCamera && eCameraType == eVideoMediaTypePicture) {
-        strDetail =
-            "picture " + KyWideToUtf8(m_Component.GetFileName(eVideoMediaTypePicture, nullptr));
+    m_Component.HasData(eVideoMediaTypePicture, &nPicturesAfter);
+    const std::wstring strTemporary =
+        makeFilePath(m_strMediaDir, bVideo ? kszMediaTempVideo : kszMediaTempPicture);
+    if (bVideo) {
+        answer("start", bResult,
+               bResult ? "recording into " + KyWideToUtf8(strTemporary) : std::string());
+        m_Stall = KyCWriteStall();
+        m_RecordStart = std::chrono::steady_clock::now();
+        if (!bResult)
+            fail(eExitFiles,
+                 "the recording could not start: cannot write " + KyWideToUtf8(strTemporary));
+    } else if (bPicture) {
+        const bool bFiled = bResult && nPicturesAfter > nPictures;
+        const std::wstring strPicture =
+            bFiled ? m_Component.GetFileName(eVideoMediaTypePicture, nullptr) : std::wstring();
+        answer("start", bResult, bFiled ? "picture " + KyWideToUtf8(strPicture) : std::string());
+        if (bFiled)
+            checkPicture(strPicture);
+        else if (KyCFilePath::IsFile(strTemporary))
+            fail(eExitFiles,
+                 "the picture could not be filed; it stays as " + KyWideToUtf8(strTemporary));
+        else
+            fail(eExitFiles, "no picture was written into " + KyWideToUtf8(m_strMediaDir) +
+                                 " (no camera picture, or disk full?)");
+    } else {
+        answer("start", bResult);
     }
-    answer("start", bResult, strDetail);
 }
 
 void KyCShell::commandStop() {
+    const bool bRecording = isRecording();
+    const bool bStalled = m_Stall.IsStalled();
     int nVideosBefore = 0, nVideosAfter = 0;
     m_Component.HasData(eVideoMediaTypeVideo, &nVideosBefore);
+    KyCRecordStatus status;
+    KyCRecordProbe::Read(m_Component, m_strMediaDir, status);
     const bool bResult = m_Component.StopVideo();
     m_Component.HasData(eVideoMediaTypeVideo, &nVideosAfter);
-    answer("stop", bResult,
-           nVideosAfter > nVideosBefore
-               ? "filed " + KyWideToUtf8(m_Component.GetFileName(eVideoMediaTypeVideo, nullptr))
-               : std::string());
+    const bool bFiled = nVideosAfter > nVideosBefore;
+    const std::wstring strVideo =
+        bFiled ? m_Component.GetFileName(eVideoMediaTypeVideo, nullptr) : std::wstring();
+    answer("stop", bResult, bFiled ? "filed " + KyWideToUtf8(strVideo) : std::string());
+    if (!bRecording)
+        return;
+    const std::wstring strTemporary = makeFilePath(m_strMediaDir, kszMediaTempVideo);
+    if (!bFiled) {
+        if (KyCFilePath::IsFile(strTemporary))
+            fail(eExitFiles,
+                 "the recording could not be filed under its time-stamped name; it "
+                 "stays as " +
+                     KyWideToUtf8(strTemporary));
+        else if (status.nFramesWritten > 0)
+            fail(eExitFiles, "the recording of " + std::to_string(status.nFramesWritten) +
+                                 " frames is lost: " + KyWideToUtf8(strTemporary) + " is gone");
+        else
+            fail(eExitFiles, "no video was filed: the camera delivered no frame");
+        return;
+    }
+    unsigned nFrames = 0;
+    std::string strReason;
+    if (bStalled) {
+        fail(eExitFiles,
+             "the video file stopped growing after " + std::to_string(status.nFramesWritten) +
+                 " frames (disk full?); what was written is filed as " + KyWideToUtf8(strVideo));
+    } else if (!KyCMediaChecks::CheckVideo(strVideo, nFrames, strReason)) {
+        fail(eExitFiles,
+             "the filed video " + KyWideToUtf8(strVideo) + " is incomplete (" + strReason + ")");
+    }
+}
+
+void KyCShell::checkPicture(const std::wstring& strPath) {
+    std::string strReason;
+    if (!KyCMediaChecks::CheckPicture(strPath, strReason))
+        fail(eExitFiles, "the picture " + KyWideToUtf8(strPath) + " is incomplete (" + strReason +
+                             "; disk full?)");
+}
+
+bool KyCShell::haveMediaDirectory(const std::string& strCall) {
+    if (m_bMediaDirUsable)
+        return true;
+    fail(eExitMediaDir, strCall + ": refused: no usable media directory (give one with dir PATH)");
+    return false;
+}
+
+bool KyCShell::isRecording() const {
+    return m_Component.GetVideoMode() == eVideoModeCamera &&
+           m_Component.GetMediaType(eVideoModeCamera) == eVideoMediaTypeVideo &&
+           m_Component.IsRunning();
+}
+
+void KyCShell::watchRecording() {
+    if (!isRecording())
+        return;
+    KyCRecordStatus status;
+    KyCRecordProbe::Read(m_Component, m_strMediaDir, status);
+    const double fElapsedS =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_RecordStart).count();
+    m_Stall.Sample(fElapsedS, status.nFramesWritten,
+                   RUXComponentFactory::GetBuiltInLiveDisplay().GetPicturesShown());
+    if (m_Stall.IsStalled())
+        commandStop();
+}
+
+void KyCShell::finish() {
+    const bool bRecording = isRecording();
+    if (bRecording)
+        commandStop();
+    if (!KyCInterrupt::IsRequested())
+        return;
+    m_Console.Error(KyCInterrupt::Describe() +
+                    (bRecording ? "; the recording so far is stopped and filed" : std::string()));
+    if (m_nExitCode != eExitFiles)
+        m_nExitCode = KyCInterrupt::ExitCode();
 }
 
 void KyCShell::commandStatus() {
@@ -214,6 +377,8 @@ void KyCShell::commandRemove(const std::vector<std::string>& vecArgs) {
         fail(eExitUsage, "remove takes video, picture or all");
         return;
     }
+    if (!haveMediaDirectory("remove"))
+        return;
     const std::wstring strBefore = vecArgs.empty()
                                        ? m_Component.GetFileName(nullptr)
                                        : m_Component.GetFileName(mediaType(nMediaType), nullptr);
@@ -250,7 +415,19 @@ void KyCShell::commandWait(const std::vector<std::string>& vecArgs) {
         fail(eExitUsage, "wait needs seconds from 0 to 3600");
         return;
     }
-    std::this_thread::sleep_for(std::chrono::duration<double>(fSeconds));
+    // In slices: a stop request ends the wait, and a recording that stopped growing is noticed.
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                              std::chrono::duration<double>(fSeconds));
+    while (!KyCInterrupt::IsRequested()) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline)
+            break;
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(deadline - now, kWaitSlice));
+        m_Messages.Drain();
+        watchRecording();
+    }
     m_Messages.Drain();
 }
 

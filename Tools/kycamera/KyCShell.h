@@ -1,21 +1,32 @@
 // The interactive host: one command per line, the component's answers echoed.
 #pragma once
 
+#include <chrono>
 #include <istream>
 #include <string>
 #include <vector>
+
+#include "KyCWriteStall.h"
 
 class KyCConsole;
 class KyCMessagePump;
 class KyICameraVideo;
 
 // Commands: dir, mode, start, stop, status, list, next, prev, remove, path, wait, help, quit (see
-// HelpLines). Empty lines and lines starting with '#' are skipped. A line that is not understood
-// gets one error line on standard error and the shell goes on. The component's answers (true or
-// false, paths, positions) are output, not errors.
+// HelpLines); lines are split by KyCShellLine. A line that is not understood gets one error line
+// on standard error and the shell goes on. The component's answers (true or false, paths,
+// positions) are output, not errors.
 //
-// Exit code: 0 when nothing went wrong, otherwise that of the last error: 2 for a line that was
-// not understood, 3 for a media directory that cannot be used.
+// Nothing is lost behind the user's back: a leftover recording is recovered before a directory
+// is set; start and remove are refused until a usable directory is set, and dir while a
+// recording runs; a take waits for a second whose name is free; every filed file is checked; a
+// recording that stops growing (a full disk) is stopped and reported; a recording still running
+// at the end (quit, end of input, a stop request from KyCInterrupt) is stopped and filed.
+//
+// Exit code: 0 when nothing went wrong, otherwise that of the last error: 1 for a refused
+// operation, 2 for a line that was not understood, 3 for a media directory that cannot be used,
+// 5 for a file that could not be written or filed whole; a stop request's code (KyCInterrupt)
+// unless a file was lost.
 class KyCShell {
 public:
     KyCShell(KyICameraVideo& component, KyCConsole& console, KyCMessagePump& messages);
@@ -41,6 +52,14 @@ private:
     void commandRemove(const std::vector<std::string>& vecArgs);
     void commandPath(const std::vector<std::string>& vecArgs);
     void commandWait(const std::vector<std::string>& vecArgs);
+    // Refuses (with an error) when no usable media directory is set.
+    bool haveMediaDirectory(const std::string& strCall);
+    bool isRecording() const;
+    // Samples the recording's progress; stops and reports it once it stopped growing.
+    void watchRecording();
+    // Stops a recording still running and says so; the stop request's error line and code.
+    void finish();
+    void checkPicture(const std::wstring& strPath);
 
     // The answer line, after the messages the call posted.
     void answer(const std::string& strCall, bool bResult, const std::string& strDetail = "");
@@ -52,6 +71,9 @@ private:
     KyCConsole& m_Console;
     KyCMessagePump& m_Messages;
     std::wstring m_strMediaDir;
+    bool m_bMediaDirUsable = false;  // the last dir succeeded: writing operations may run
+    KyCWriteStall m_Stall;           // of the running recording
+    std::chrono::steady_clock::time_point m_RecordStart;
     int m_nLine = 0;
     int m_nExitCode = 0;
 };

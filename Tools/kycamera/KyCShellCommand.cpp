@@ -1,30 +1,5 @@
-// Splitting shell lines and reading their words.
+// Reading the shell's words for modes and media types.
 #include "KyCShellCommand.h"
-
-std::vector<std::string> KyCShellCommand::Split(const std::string& strLine) {
-    std::vector<std::string> vecWords;
-    std::string strWord;
-    bool bInWord = false, bQuoted = false;
-    for (const char c : strLine) {
-        if (c == '"') {
-            bQuoted = !bQuoted;
-            bInWord = true;
-        } else if (!bQuoted && (c == ' ' || c == '\t' || c == '\r')) {
-            if (bInWord)
-                vecWords.push_back(strWord);
-            strWord.clear();
-            bInWord = false;
-        } else {
-            strWord += c;
-            bInWord = true;
-        }
-    }
-    if (bInWord)
-        vecWords.push_back(strWord);
-    if (!vecWords.empty() && vecWords[0][0] == '#')
-        vecWords.clear();
-    return vecWords;
-}
 
 bool KyCShellCommand::ParseMode(const std::string& strWord, int& nMode) {
     if (strWord == "none")

@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "KyCApplication.h"
+#include "KyCommandLine.h"
 #include "KyTerminal.h"
 
 int main(int argc, char** argv) {
     const bool bTerminal =
         KyTerminal::IsTerminal(KyTerminal::eStandardOutput) && KyTerminal::EnableAnsiOutput();
-    std::vector<std::string> vecArgs(argv + 1, argv + argc);
+    const std::vector<std::string> vecArgs = KyCommandLine::GetArguments(argc, argv);
     KyCApplication application(std::cin, std::cout, std::cerr, bTerminal);
     return application.Run(vecArgs);
 }

@@ -31,6 +31,19 @@ void appendWide(std::wstring& out, char32_t c) {
 }
 
 const char32_t kReplacement = 0xFFFD;
+// Where wide strings are UTF-32 (POSIX), a byte that is not part of valid UTF-8 becomes the
+// lone surrogate U+DC80..U+DCFF and turns back into the same byte, so that a file name the
+// system holds as arbitrary bytes survives the round trip to the host's wide paths.
+const bool kEscapeBytes = sizeof(wchar_t) == 4;
+const char32_t kEscapeFirst = 0xDC80;
+const char32_t kEscapeLast = 0xDCFF;
+
+void appendInvalid(std::wstring& out, unsigned char byte) {
+    if (kEscapeBytes && byte >= 0x80)
+        out.push_back(static_cast<wchar_t>(0xDC00 + byte));
+    else
+        appendWide(out, kReplacement);
+}
 
 }  // namespace
 
@@ -47,6 +60,10 @@ std::string KyWideToUtf8(const std::wstring& str) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
                 ++i;
             }
+        }
+        if (kEscapeBytes && c >= kEscapeFirst && c <= kEscapeLast) {
+            out.push_back(static_cast<char>(c - 0xDC00));
+            continue;
         }
         if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
             c = kReplacement;
@@ -72,7 +89,7 @@ std::wstring KyUtf8ToWide(const std::string& str) {
             nMore = 3;
         }
         if (nMore < 0 || i + static_cast<size_t>(nMore) >= str.size()) {
-            appendWide(out, kReplacement);
+            appendInvalid(out, lead);
             ++i;
             continue;
         }
@@ -88,7 +105,7 @@ std::wstring KyUtf8ToWide(const std::string& str) {
         }
         const char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
         if (!bValid || c < minimum[nMore] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-            appendWide(out, kReplacement);
+            appendInvalid(out, lead);
             ++i;
             continue;
         }
