@@ -36,6 +36,10 @@ int KyCServeSecurity::Admit(const httplib::Request& request, httplib::Response& 
         return refuse(431, "request headers too large");
     if (request.body.size() > kMaxBodyBytes)
         return refuse(413, "request body too large");
+    const std::string strLength = request.get_header_value("Content-Length");
+    if (request.get_header_value_count("Content-Length") > 1 ||
+        strLength.find_first_not_of("0123456789") != std::string::npos)
+        return refuse(400, "malformed Content-Length");
     if (request.method != "GET" && request.method != "POST" && request.method != "HEAD")
         return refuse(405, "method not allowed");
 
