@@ -31,24 +31,23 @@ namespace {
 namespace fs = std::filesystem;
 typedef std::chrono::steady_clock Clock;
 
-// The worker with its picture callback and queue count in reach.
+// The worker, stopped before its fields go.
 class BenchWorker : public KyCCameraVideoRecord {
 public:
     BenchWorker() : KyCCameraVideoRecord(eThreadPriorityNormal) {}
     ~BenchWorker() override { StopThread(); }
-    using KyCCameraVideoRecord::copyPictureTo;
-    using KyCCameraVideoRecord::getFrameCount;
+    unsigned FramesWaiting() const { return GetStatistics().nFramesWaiting; }
 };
 
-// The controller with its worker in reach.
-class BenchController : public KyCCameraVideoVDX {
-public:
-    KyCCameraVideoRecord& Record() { return m_Record; }
-};
-
-// A host display that hands out one buffer of its own and keeps nothing: the copy's target.
+// A host display that hands out one buffer of its own and keeps nothing: the copy's target. It
+// pulls the picture through the worker's callback inside UpdateDisplay, on the frame's thread.
 class BenchTargetDisplay : public KyCAcquireDisplayBase {
 public:
+    void SetPictureCallback(CbPictureCallback callback) override { m_Callback = callback; }
+    void UpdateDisplay(int) override {
+        if (m_Callback.IsValid())
+            m_Callback(this);
+    }
     unsigned char* GetBitmapBuffer(KyCSize2 size, int* pnPitch, unsigned nBitsPerPixel) override {
         const int nPitch = size.nWidth * static_cast<int>(nBitsPerPixel / 8);
         const size_t nBytes = static_cast<size_t>(nPitch) * size.nHeight;
@@ -61,6 +60,7 @@ public:
     void ReleaseBitmapBuffer(bool) override {}
 
 private:
+    CbPictureCallback m_Callback;
     std::vector<unsigned char> m_vecBuffer;
 };
 
@@ -131,7 +131,7 @@ void BM_SinkPerFrame(benchmark::State& state) {
     const int nWidth = static_cast<int>(state.range(0)), nHeight = static_cast<int>(state.range(1));
     BenchWorker worker;
     BenchTargetDisplay target;
-    if (!worker.StartThread(nullptr, KyCSize2(nWidth, nHeight), 15)) {
+    if (!worker.StartThread(&target, KyCSize2(nWidth, nHeight), 15)) {
         state.SkipWithError("worker did not start");
         return;
     }
@@ -140,8 +140,7 @@ void BM_SinkPerFrame(benchmark::State& state) {
         int nPitch = 0;
         unsigned char* pData = worker.GetBitmapBuffer(KyCSize2(nWidth, nHeight), &nPitch, 32);
         benchmark::DoNotOptimize(pData);
-        worker.ReleaseBitmapBuffer(pData != nullptr);
-        worker.copyPictureTo(&target);
+        worker.ReleaseBitmapBuffer(pData != nullptr);  // the target pulls the picture
     };
     oneFrame();
     const long long nBefore = KyBenchAllocationCount();
@@ -174,22 +173,22 @@ void BM_RecordingLoop(benchmark::State& state) {
         worker.StartRecording(18, strFile);
         // Warm-up: every pooled buffer and the queue's block exist afterwards.
         for (int i = 0; i < 20; ++i) {
-            while (worker.getFrameCount() >= 4)
+            while (worker.FramesWaiting() >= 4)
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
             deliver(worker, vecPicture, nWidth, nHeight);
         }
-        while (worker.getFrameCount() > 0 || worker.GetFramesWritten() < 20)
+        while (worker.FramesWaiting() > 0 || worker.GetFramesWritten() < 20)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         const int nStart = worker.GetFramesWritten();
         const long long nAllocBefore = KyBenchAllocationCount();
         state.ResumeTiming();
         // The producer keeps a few frames waiting, so that the loop never runs dry.
         for (int i = 0; i < kThroughputFrames; ++i) {
-            while (worker.getFrameCount() >= 4)
+            while (worker.FramesWaiting() >= 4)
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
             deliver(worker, vecPicture, nWidth, nHeight);
         }
-        while (worker.getFrameCount() > 0)
+        while (worker.FramesWaiting() > 0)
             std::this_thread::sleep_for(std::chrono::microseconds(100));
         nAllocations += KyBenchAllocationCount() - nAllocBefore;
         // Waits for the frame in hand and closes the file: part of the recording's cost.
@@ -339,13 +338,13 @@ public:
         m_Camera.SetDisplaySource(nullptr);
     }
     bool IsReady() const { return m_bReady; }
-    BenchController& Controller() { return m_Controller; }
+    KyCCameraVideoVDX& Controller() { return m_Controller; }
 
     static constexpr float kFramesPerSecond = 15.0f;
 
 private:
     KyCSyntheticCamera& m_Camera;
-    BenchController m_Controller;
+    KyCCameraVideoVDX m_Controller;
     std::wstring m_strDirectory;
     bool m_bReady = false;
 };
@@ -389,7 +388,7 @@ void BM_RecordStartStopLatency1080p(benchmark::State& state) {
     for (auto _ : state) {
         const Clock::time_point start = Clock::now();
         session.Controller().StartVideo();
-        while (session.Controller().Record().GetFramesWritten() == 0)
+        while (session.Controller().GetRecordingStatistics().nFramesWritten == 0)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         const Clock::time_point firstFrame = Clock::now();
         state.PauseTiming();

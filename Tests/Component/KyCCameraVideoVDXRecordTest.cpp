@@ -305,7 +305,8 @@ TEST_F(KyCCameraVideoVDXRecordTest, PictureDuringARecordingLeavesTheRecordingRun
 
 TEST_F(KyCCameraVideoVDXRecordTest, PictureWithoutFramesGivesUpAfterItsTimeOut) {
     enterCamera(eVideoMediaTypePicture);
-    EXPECT_FALSE(m_pVdx->StartVideo());  // about 20 s: no frame comes
+    m_pVdx->Record().SetCaptureWaitForTesting(20, 10);  // 200 ms instead of 20 s
+    EXPECT_FALSE(m_pVdx->StartVideo());                 // no frame comes
     EXPECT_EQ(m_pVdx->Count(), 0);
     EXPECT_FALSE(KyTestFileExists(file(L"~picture.jpg")));
     EXPECT_TRUE(m_pVdx->isRecordInitialized());

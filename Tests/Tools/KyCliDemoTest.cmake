@@ -48,7 +48,7 @@ endif()
 
 # The output: the recording's progress, every state-changed message (record, stop, two
 # pictures), then the catalogue in order with the current entries, and the current file.
-ky_expect_match("${demo_OUT}" "frames [0-9]+ written, [0-9]+ queued  file [0-9.]+ [KMG]?i?B" "progress line")
+ky_expect_match("${demo_OUT}" "frames [0-9]+ written, [0-9]+ repeated, [0-9]+ dropped, [0-9]+ waiting  file [0-9.]+ [KMG]?i?B" "progress line")
 ky_count_matches("${demo_OUT}" "message: state changed \"Video\"" messages)
 ky_expect_equal("${messages}" 4 "state-changed messages shown")
 string(REPLACE "." "\\." video_re "${videos}")

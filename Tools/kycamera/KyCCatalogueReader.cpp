@@ -1,5 +1,4 @@
-// A host class of the controller, used only to reach its protected catalogue on the factory's
-// object.
+// The media catalogue of the factory's controller, read through its public state view.
 #include "KyCCatalogueReader.h"
 
 #include <filesystem>
@@ -8,52 +7,32 @@
 #include "KyCCameraVideoVDX.h"
 #include "KyCMediaPath.h"
 
-namespace {
-
-class CatalogueAccess : public KyCCameraVideoVDX {
-public:
-    // The catalogue under the controller's own lock, so that it is read whole.
-    static void Read(const KyCCameraVideoVDX& controller, std::vector<KyCCatalogueEntry>& out) {
-        const CbCriticalSection& lock = controller.*(&CatalogueAccess::m_Lock);
-        CbCriticalSectionLock guard(lock);
-        const CbArray<SMediaFile>& arrFiles = controller.*(&CatalogueAccess::m_arrMediaFiles);
-        const std::wstring& strDirectory = controller.*(&CatalogueAccess::m_strFilePath);
-        const int nAll = (controller.*(&CatalogueAccess::getCurrentIndex))(eVideoMediaTypeNone);
-        const int nVideo = (controller.*(&CatalogueAccess::getCurrentIndex))(eVideoMediaTypeVideo);
-        const int nPicture =
-            (controller.*(&CatalogueAccess::getCurrentIndex))(eVideoMediaTypePicture);
-        for (int n = 0; n < static_cast<int>(arrFiles.GetCount()); ++n) {
-            const SMediaFile& file = arrFiles[n];
-            KyCCatalogueEntry entry;
-            entry.nPosition = n;
-            entry.eMediaType = file.eMediaType;
-            entry.nTime = file.Time.GetTime();
-            entry.strName = file.strFileName;
-            entry.strPath = makeFilePath(strDirectory, file.strFileName);
-            entry.bCurrentAll = n == nAll;
-            entry.bCurrentVideo = n == nVideo;
-            entry.bCurrentPicture = n == nPicture;
-            out.push_back(entry);
-        }
-    }
-};
-
-}  // namespace
-
 bool KyCCatalogueReader::Read(KyICameraVideo& component, std::vector<KyCCatalogueEntry>& out) {
     out.clear();
-    KyCCameraVideoVDX* pController = dynamic_cast<KyCCameraVideoVDX*>(
+    const KyCCameraVideoVDX* pController = dynamic_cast<const KyCCameraVideoVDX*>(
         component.GetExtension(KyICameraVideoVDX::kExtensionName, false));
     if (!pController)
         return false;
-    CatalogueAccess::Read(*pController, out);
-    for (KyCCatalogueEntry& entry : out) {
+    // One snapshot: the list and the three views belong to the same moment.
+    const SCameraVideoState state = pController->GetState();
+    for (int n = 0; n < static_cast<int>(state.arrCatalogue.size()); ++n) {
+        const SCatalogueEntry& file = state.arrCatalogue[n];
+        KyCCatalogueEntry entry;
+        entry.nPosition = n;
+        entry.eMediaType = file.eMediaType;
+        entry.nTime = file.nTime;
+        entry.strName = file.strFileName;
+        entry.strPath = makeFilePath(state.strFilePath, file.strFileName);
+        entry.bCurrentAll = n == state.nCurrentIndex;
+        entry.bCurrentVideo = n == state.nCurrentVideoIndex;
+        entry.bCurrentPicture = n == state.nCurrentPictureIndex;
         std::error_code error;
         const std::filesystem::path path(entry.strPath);
         entry.bExists = std::filesystem::is_regular_file(path, error);
         entry.nBytes = entry.bExists ? std::filesystem::file_size(path, error) : 0;
         if (error)
             entry.nBytes = 0;
+        out.push_back(entry);
     }
     return true;
 }

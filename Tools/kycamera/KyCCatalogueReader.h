@@ -8,8 +8,8 @@
 class KyICameraVideo;
 
 // The interface only browses one file at a time; the whole list with its times comes from the
-// controller's catalogue operations, which its class declares for derived hosts. Each entry's
-// size and existence are read from disk.
+// controller's state view, as an integrating host reads it. Each entry's size and existence are
+// read from disk.
 class KyCCatalogueReader {
 public:
     // False (out emptied) when the component is not the device controller.

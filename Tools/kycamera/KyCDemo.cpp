@@ -144,8 +144,9 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
            !KyCInterrupt::IsRequested() && !m_Camera.IsLost() && !stall.IsStalled()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(kProgressMs));
         m_Messages.Drain();
-        KyCRecordProbe::Read(m_Component, m_strMediaDir, status);
-        stall.Sample(secondsSince(start), status.nFramesWritten, display.GetPicturesShown());
+        KyCRecordProbe::Read(m_Component, status);
+        stall.Sample(secondsSince(start), static_cast<int>(status.nFramesWritten),
+                     display.GetPicturesShown());
         // A terminal's progress line is rewritten in place; a log gets one line a second.
         const int nSecond = static_cast<int>(secondsSince(start));
         if (m_Console.IsTerminal() || nSecond > nLastSecond) {
@@ -162,7 +163,7 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
         return eExitCamera;
     }
     const bool bStopped = m_Component.StopVideo();
-    KyCRecordProbe::Read(m_Component, m_strMediaDir, status);
+    KyCRecordProbe::Read(m_Component, status);
     answer("StopVideo", bStopped);
     if (countOf(m_Component, eVideoMediaTypeVideo) <= nVideosBefore) {
         if (fileExists(strTemporary)) {

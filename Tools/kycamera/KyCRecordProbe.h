@@ -1,24 +1,22 @@
-// How a recording in progress is doing: frames written and waiting, and the file's size.
+// How a recording in progress is doing, from the controller's recording statistics.
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "KyCameraVideoViews.h"
 
 class KyICameraVideo;
 
-struct KyCRecordStatus {
-    int nFramesWritten = 0;
-    unsigned nFramesQueued = 0;
-    std::uint64_t nFileBytes = 0;  // of the temporary video file so far
-};
+typedef SRecordingStatistics KyCRecordStatus;
 
-// The counts come from the controller's record worker, which its class declares for derived
-// hosts; the size from the temporary file on disk.
+// Reads the statistics the way an integrating host does: the controller through its extension
+// name, then its read-only view.
 class KyCRecordProbe {
 public:
     // False (status zeroed) when the component is not the device controller.
-    static bool Read(KyICameraVideo& component, const std::wstring& strMediaDirectory,
-                     KyCRecordStatus& status);
-    // "  2.0 s  frames 36 written, 1 queued  file 1.2 MiB".
+    static bool Read(KyICameraVideo& component, KyCRecordStatus& status);
+    // "54 written, 3 repeated, 0 dropped, 1 waiting".
+    static std::string FormatCounts(const KyCRecordStatus& status);
+    // "  2.0 s  frames 54 written, 3 repeated, 0 dropped, 1 waiting  file 1.2 MiB".
     static std::string Format(double fElapsedS, const KyCRecordStatus& status);
 };

@@ -3,6 +3,7 @@
 #include "KyCCameraVideoRecord.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <utility>
 
 #include "CbException.h"
@@ -15,6 +16,8 @@ const unsigned kPooledBuffers = 13;
 const unsigned kStopTimeoutMs = 2000;
 const unsigned kDrainStepMs = 500;
 const int kPixelFormatBGRA = 15;
+const int kCaptureAttempts = 2000;
+const unsigned kCaptureAttemptMs = 10;
 
 // Marks the host display as being attached or detached for the scope, exceptions included.
 class KyCDisplayChangeScope {
@@ -43,7 +46,15 @@ KyCCameraVideoRecord::KyCCameraVideoRecord(EThreadPriority ePriority)
       m_bRecording(false),
       m_bCapturePending(false),
       m_nFramesWritten(0),
-      m_bDisplayChanging(false) {
+      m_bDisplayChanging(false),
+      m_nStatDelivered(0),
+      m_nStatWritten(0),
+      m_nStatRepeated(0),
+      m_nStatDropped(0),
+      m_nStatBytes(0),
+      m_fStatElapsedS(0.0),
+      m_nCaptureAttempts(kCaptureAttempts),
+      m_nCaptureAttemptMs(kCaptureAttemptMs) {
     {
         CbCriticalSectionLock lock(m_StateLock);
         m_arrBuffers.Reserve(kPooledBuffers);
@@ -203,6 +214,10 @@ bool KyCCameraVideoRecord::StartRecording(int nFrameRate, const std::wstring& st
     pCreator.Release();  // the previous writer, null after StopRecording
 
     CbCriticalSectionLock lock(m_StateLock);
+    for (std::atomic<std::uint64_t>* pCount :
+         {&m_nStatDelivered, &m_nStatWritten, &m_nStatRepeated, &m_nStatDropped, &m_nStatBytes})
+        pCount->store(0, std::memory_order_relaxed);
+    m_fStatElapsedS = 0.0;
     m_bRecording = true;
     m_nFramesWritten = 0;
     m_RecordStart.SetCurrentTime();
@@ -233,6 +248,7 @@ bool KyCCameraVideoRecord::StopRecording() {
         CbCriticalSectionLock lock(m_StateLock);
         if (!m_bCapturePending.load())
             clearFrames();  // a waiting capture keeps its frame
+        m_fStatElapsedS = (KyCTime(true) - m_RecordStart).Get();
         m_bRecording = false;
     }
     // Passing through m_WriterLock waits for a frame being written; the loop has dropped its own
@@ -240,6 +256,29 @@ bool KyCCameraVideoRecord::StopRecording() {
     CbSmartPointer<KyCVideoCreator> pCreator = takeVideoCreator();
     pCreator.Release();
     return true;
+}
+
+SRecordingStatistics KyCCameraVideoRecord::GetStatistics() const {
+    SRecordingStatistics stats;
+    CbCriticalSectionLock lock(m_StateLock);
+    stats.bRecording = m_bRecording.load();
+    stats.nFramesDelivered = m_nStatDelivered.load(std::memory_order_relaxed);
+    stats.nFramesWritten = m_nStatWritten.load(std::memory_order_relaxed);
+    stats.nFramesRepeated = m_nStatRepeated.load(std::memory_order_relaxed);
+    stats.nFramesDropped = m_nStatDropped.load(std::memory_order_relaxed);
+    stats.nFramesWaiting = getFrameCount();
+    stats.nBytesWritten = m_nStatBytes.load(std::memory_order_relaxed);
+    stats.fElapsedS = stats.bRecording ? (KyCTime(true) - m_RecordStart).Get() : m_fStatElapsedS;
+    return stats;
+}
+
+void KyCCameraVideoRecord::countDelivered(int nCopies, int nDropped) {
+    m_nStatDelivered.fetch_add(1, std::memory_order_relaxed);
+    if (nCopies > 1)
+        m_nStatRepeated.fetch_add(static_cast<std::uint64_t>(nCopies - 1),
+                                  std::memory_order_relaxed);
+    if (nDropped > 0)
+        m_nStatDropped.fetch_add(static_cast<std::uint64_t>(nDropped), std::memory_order_relaxed);
 }
 
 CbSmartPointer<KyCVideoCreator> KyCCameraVideoRecord::takeVideoCreator() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 
 #include "CbArray.h"
@@ -19,6 +20,7 @@
 #include "KyCTime.h"
 #include "KyCVideoCreator.h"
 #include "KyCameraVideoApi.h"
+#include "KyCameraVideoViews.h"
 
 // One object, three roles:
 // - its own thread "CameraVideoRecord" (Run, the recording loop): waits for queued frames and
@@ -85,6 +87,13 @@ public:
     // Takes the next frame (waiting up to about 20 s) and writes it as a JPEG file. True when a
     // frame was taken, whether or not the file could be written.
     bool CapturePicture(const std::wstring& strFileName);
+    // How the recording in progress, or the last one, is doing: one snapshot under m_StateLock
+    // and m_QueueLock. Frames that StopRecording clears from a stuck queue are neither written
+    // nor waiting; otherwise written + waiting = delivered + repeated - dropped.
+    SRecordingStatistics GetStatistics() const;
+    // Tests shorten the capture's wait for a frame; the product keeps 2000 x 10 ms. Called while
+    // no capture runs.
+    void SetCaptureWaitForTesting(int nAttempts, unsigned nAttemptMs);
 
     // Display source face: this worker's display face, whatever the index.
     IAcquireDisplay* GetDisplay(int nIndex) override;
@@ -99,7 +108,7 @@ public:
     void BeginWriting() override;
     void EndWriting() override;
     void AbortWriting() override;
-    int GetDroppedFrameCount() override;  // 0
+    int GetDroppedFrameCount() override;  // 0; the drops are in GetStatistics
     void UpdateDisplay(int nFlags) override;
     bool IsDisplayEnabled() override;  // true
     void StartDisplay(bool bStart) override;
@@ -199,4 +208,23 @@ private:
     CbSmartPointer<KyCVideoCreator> takeVideoCreator();
     // The interrupt test of the recording loop.
     bool isStopRequested();
+    // Counts one frame released during a recording: the copies pacing asked for and those the
+    // full queue refused.
+    void countDelivered(int nCopies, int nDropped);
+
+    // The statistics of the recording in progress or the last one; reset by StartRecording.
+    // Relaxed atomics, so that the frame path counts without a lock; a snapshot of them is
+    // consistent only to within the frames in flight.
+    std::atomic<std::uint64_t> m_nStatDelivered;
+    std::atomic<std::uint64_t> m_nStatWritten;
+    std::atomic<std::uint64_t> m_nStatRepeated;
+    std::atomic<std::uint64_t> m_nStatDropped;
+    std::atomic<std::uint64_t> m_nStatBytes;  // the writer's count after its last frame
+    // The length of the last recording, from its start to StopRecording.
+    double m_fStatElapsedS KY_GUARDED_BY(m_StateLock);
+
+    // How long CapturePicture looks for a frame: attempts, and the pause between two. Read only
+    // by the capture, on the host's calling thread.
+    int m_nCaptureAttempts;
+    unsigned m_nCaptureAttemptMs;
 };

@@ -9,8 +9,6 @@
 
 namespace {
 
-const int kCaptureAttempts = 2000;
-const unsigned kCaptureAttemptMs = 10;
 const int kPixelFormatBGRA = 15;
 const float kPictureQuality = 0.9f;
 
@@ -29,9 +27,9 @@ bool KyCCameraVideoRecord::CapturePicture(const std::wstring& strFileName) {
     // Without a recording the frame is taken out of the queue; during one it is only shared, so
     // that the loop still writes it into the video.
     KyCFieldBase frame;
-    for (int nAttempt = 0; nAttempt < kCaptureAttempts; ++nAttempt) {
+    for (int nAttempt = 0; nAttempt < m_nCaptureAttempts; ++nAttempt) {
         if (nAttempt > 0)
-            KyPlatform::Sleep(kCaptureAttemptMs);
+            KyPlatform::Sleep(m_nCaptureAttemptMs);
         if (getFrame(frame, !m_bRecording.load()))
             break;
     }
@@ -53,6 +51,11 @@ bool KyCCameraVideoRecord::CapturePicture(const std::wstring& strFileName) {
         m_bCapturePending = false;
     }
     return bTaken;
+}
+
+void KyCCameraVideoRecord::SetCaptureWaitForTesting(int nAttempts, unsigned nAttemptMs) {
+    m_nCaptureAttempts = nAttempts;
+    m_nCaptureAttemptMs = nAttemptMs;
 }
 
 bool KyCCameraVideoRecord::savePicture(const std::wstring& strFileName, const KyCFieldBase& frame,

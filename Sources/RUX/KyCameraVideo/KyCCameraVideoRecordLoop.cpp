@@ -84,12 +84,14 @@ bool KyCCameraVideoRecord::Run() {
                         const unsigned char* pBottomRow =
                             frame.m_pData + static_cast<int>(frame.m_nPitch * nRows);
                         bWritten = pCreator->ProcessFrame(pBottomRow, -frame.m_nPitch);
+                        m_nStatBytes.store(pCreator->GetBytesWritten(), std::memory_order_relaxed);
                     }
                     pCreator.Release();
                 }
                 if (bWritten) {
                     CbCriticalSectionLock lock(m_StateLock);
                     ++m_nFramesWritten;
+                    m_nStatWritten.fetch_add(1, std::memory_order_relaxed);
                 }
             }
         }

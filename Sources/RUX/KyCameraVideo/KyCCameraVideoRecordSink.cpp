@@ -80,10 +80,12 @@ void KyCCameraVideoRecord::ReleaseBitmapBuffer(bool bValid) {
     } else if (m_bRecording.load() || m_bCapturePending.load()) {
         KyCFieldBase frame;
         int nCopies = 1;
+        bool bCounted;
         {
             CbCriticalSectionLock lock(m_StateLock);
             frame = m_Frame;
-            if (m_bRecording.load() && m_RecordStart.IsValid() && m_fFrameInterval > 0.0f) {
+            bCounted = m_bRecording.load();
+            if (bCounted && m_RecordStart.IsValid() && m_fFrameInterval > 0.0f) {
                 // As many copies as keep the video's timeline in step with real time.
                 const float fElapsed = static_cast<float>((now - m_RecordStart).Get());
                 nCopies = static_cast<int>(std::floor(fElapsed / m_fFrameInterval)) -
@@ -93,6 +95,7 @@ void KyCCameraVideoRecord::ReleaseBitmapBuffer(bool bValid) {
             }
         }
         // The copies share the buffer: no pixel is copied on the way to the loop.
+        const int nRequested = nCopies;
         for (;;) {
             {
                 CbCriticalSectionLock lock(m_QueueLock);
@@ -108,6 +111,8 @@ void KyCCameraVideoRecord::ReleaseBitmapBuffer(bool bValid) {
                 break;
             }
         }
+        if (bCounted)
+            countDelivered(nRequested, nCopies);
         frame.Empty();
     }
     {

@@ -10,6 +10,7 @@
 #include "CbReferenceCounter.h"
 #include "KyCCameraVideoRecord.h"
 #include "KyCameraVideoApi.h"
+#include "KyCameraVideoViews.h"
 #include "KyICameraVideo.h"
 
 class IAcquireDisplaySource;
@@ -68,6 +69,12 @@ public:
     bool NextFile(ERUXVideoMediaType eMediaType) override;
     bool RemoveFile(ERUXVideoMediaType eMediaType) override;
     bool RemoveFile() override;
+
+    // Read-only views for hosts, tools and tests (not in the interface's table). The state is
+    // taken whole under m_Lock, the worker's part under its own locks after it.
+    SCameraVideoState GetState() const;
+    // The record worker's statistics of the recording in progress, or of the last one.
+    SRecordingStatistics GetRecordingStatistics() const;
 
 protected:
     const CbReferenceCounter<unsigned int>& getReferenceCounter() const override;

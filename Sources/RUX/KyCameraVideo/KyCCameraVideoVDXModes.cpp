@@ -82,10 +82,7 @@ bool KyCCameraVideoVDX::SetVideoMode(ERUXVideoMode eMode, ERUXVideoMediaType eMe
                 nIndex = getLastIndex(eVideoMediaTypeNone);
         }
         m_ePlayMediaType = getMediaType(nIndex);
-        if (nIndex < 0)
-            m_nCurrentIndex = -1;
-        else if (nIndex < static_cast<int>(m_arrMediaFiles.GetCount()))
-            m_nCurrentIndex = nIndex;
+        setCurrentIndex(eVideoMediaTypeNone, nIndex);
         if (m_ePlayMediaType != eVideoMediaTypeNone)
             setCurrentIndex(m_ePlayMediaType, nIndex);
     } else if (eMode == eVideoModeCamera) {

@@ -109,10 +109,7 @@ bool KyCCameraVideoVDX::stopRecord() {
         addMediaFile(m_eRecordMediaType, m_RecordTime, m_strRecordFileName);
         const int nIndex = getLastIndex(m_eRecordMediaType);
         setCurrentIndex(m_eRecordMediaType, nIndex);
-        if (nIndex < 0)
-            m_nCurrentIndex = -1;
-        else if (nIndex < static_cast<int>(m_arrMediaFiles.GetCount()))
-            m_nCurrentIndex = nIndex;
+        setCurrentIndex(eVideoMediaTypeNone, nIndex);
     }
     return true;
 }
@@ -139,10 +136,7 @@ bool KyCCameraVideoVDX::capturePicture() {
         addMediaFile(eVideoMediaTypePicture, time, strName);
         const int nIndex = getLastIndex(eVideoMediaTypePicture);
         setCurrentIndex(eVideoMediaTypePicture, nIndex);
-        if (nIndex < 0)
-            m_nCurrentIndex = -1;
-        else if (nIndex < static_cast<int>(m_arrMediaFiles.GetCount()))
-            m_nCurrentIndex = nIndex;
+        setCurrentIndex(eVideoMediaTypeNone, nIndex);
     }
     return true;
 }
