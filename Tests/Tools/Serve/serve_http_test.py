@@ -9,7 +9,7 @@ import unittest
 
 from serve_support import Server, record_and_capture
 
-KYCAMERA, WORK_DIR = sys.argv[1], sys.argv[2]
+KYCAMERA, WORK_DIR = sys.argv[1], sys.argv[2]  # a third argument is not used
 
 
 class BadRequestsChangeNothing(unittest.TestCase):

@@ -29,3 +29,21 @@ else()
     target_sources(KyCameraTool PRIVATE ${KY_SERVE_DIR}/KyCServeMissing.cpp)
     set(KY_SERVE_AVAILABLE OFF)
 endif()
+
+# Its tests: HTTP level, headless Chromium (skipped without it), and 20 viewers under load.
+# They use Debian's python3 (which has python3-selenium) before any other on the PATH.
+if(KY_BUILD_TESTS AND KY_SERVE_AVAILABLE)
+    find_program(KY_SERVE_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+    find_program(KY_SERVE_PYTHON python3)
+    set(KY_SERVE_TESTS_DIR ${PROJECT_SOURCE_DIR}/Tests/Tools/Serve)
+    foreach(case Http Browser Load)
+        string(TOLOWER ${case} _name)
+        set(_work ${CMAKE_CURRENT_BINARY_DIR}/serve-${case})
+        add_test(NAME KyCameraServe.${case}
+            COMMAND ${KY_SERVE_PYTHON} ${KY_SERVE_TESTS_DIR}/serve_${_name}_test.py
+                $<TARGET_FILE:kycamera> ${_work} ${_work}-screenshot.png)
+        set_tests_properties(KyCameraServe.${case} PROPERTIES TIMEOUT 180 SKIP_RETURN_CODE 77)
+    endforeach()
+    # Timing-sensitive: the browser's waits and the load's frame counts, each on its own.
+    set_tests_properties(KyCameraServe.Browser KyCameraServe.Load PROPERTIES RUN_SERIAL TRUE)
+endif()
