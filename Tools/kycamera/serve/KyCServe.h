@@ -37,6 +37,7 @@ private:
     KyCCamera& m_Camera;
     KyCConsole& m_Console;
     KyCMessagePump& m_Messages;
-    std::mutex m_PublishMutex;  // guards m_strPublished; a leaf lock
+    // Guards m_strPublished; taken before the event channel's own lock, never inside another.
+    std::mutex m_PublishMutex;
     std::string m_strPublished;
 };
