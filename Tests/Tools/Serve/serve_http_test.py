@@ -51,10 +51,11 @@ class BadRequestsChangeNothing(unittest.TestCase):
 
     def test_unknown_views_and_positions(self):
         for path in ["/media/video/1", "/media/picture/7", "/media/all/2", "/thumb/all/999999",
-                     "/play/picture/0", "/play/video/3", "/media/movies/0", "/thumb/video/1234567"]:
+                     "/play/picture/0", "/play/video/3", "/media/movies/0", "/thumb/video/1234567",
+                     "/media/all/0?name=other.avi", "/play/video/0?name=..%2f..%2fetc%2fpasswd"]:
             with self.subTest(path=path):
                 status = self.server.request("GET", path)[0]
-                self.assertIn(status, (400, 404))
+                self.assertIn(status, (400, 404, 409))
         for query in ["view=video&pos=1", "view=picture&pos=5", "view=movies&pos=0",
                       "view=all&pos=-1", "view=all&pos=1e0", "view=all", "pos=0",
                       "view=all&pos=0&name=other.jpg", "view=all&pos=1&name=..%2f..%2fx"]:

@@ -212,6 +212,27 @@ void KyCServeHttp::servePage(const httplib::Request& request, httplib::Response&
     response.set_content(strContent, pFile->pszContentType);
 }
 
+bool KyCServeHttp::findEntry(const httplib::Request& request, httplib::Response& response,
+                             KyCServeControl::SEntry& entry) const {
+    ERUXVideoMediaType eView;
+    int nPosition = 0;
+    if (!KyCServeControl::ParseView(request.matches[1], eView) ||
+        !KyCServeControl::ParsePosition(request.matches[2], nPosition)) {
+        setText(response, 400, "bad view or position");
+        return false;
+    }
+    if (!m_Control.Find(eView, nPosition, entry)) {
+        setText(response, 404, "no such entry");
+        return false;
+    }
+    const std::string strName = request.get_param_value("name");
+    if (!strName.empty() && strName != entry.strName) {
+        setText(response, 409, "the catalogue changed: that position holds another file now");
+        return false;
+    }
+    return true;
+}
+
 bool KyCServeHttp::enterStream(httplib::Response& response) {
     if (++m_nStreams > kMaxStreams) {
         --m_nStreams;
@@ -273,14 +294,9 @@ void KyCServeHttp::serveEvents(httplib::Response& response) {
 }
 
 void KyCServeHttp::serveMedia(const httplib::Request& request, httplib::Response& response) {
-    ERUXVideoMediaType eView;
-    int nPosition = 0;
     KyCServeControl::SEntry entry;
-    if (!KyCServeControl::ParseView(request.matches[1], eView) ||
-        !KyCServeControl::ParsePosition(request.matches[2], nPosition))
-        return setText(response, 400, "bad view or position");
-    if (!m_Control.Find(eView, nPosition, entry))
-        return setText(response, 404, "no such entry");
+    if (!findEntry(request, response, entry))
+        return;
     auto pFile =
         std::make_shared<std::ifstream>(std::filesystem::u8path(entry.strPath), std::ios::binary);
     std::error_code error;
@@ -304,14 +320,9 @@ void KyCServeHttp::serveMedia(const httplib::Request& request, httplib::Response
 }
 
 void KyCServeHttp::serveThumbnail(const httplib::Request& request, httplib::Response& response) {
-    ERUXVideoMediaType eView;
-    int nPosition = 0;
     KyCServeControl::SEntry entry;
-    if (!KyCServeControl::ParseView(request.matches[1], eView) ||
-        !KyCServeControl::ParsePosition(request.matches[2], nPosition))
-        return setText(response, 400, "bad view or position");
-    if (!m_Control.Find(eView, nPosition, entry))
-        return setText(response, 404, "no such entry");
+    if (!findEntry(request, response, entry))
+        return;
     std::string strJpeg, strError;
     if (entry.eMediaType == eVideoMediaTypeVideo) {
         KyCServeAviReader reader;
@@ -328,14 +339,11 @@ void KyCServeHttp::serveThumbnail(const httplib::Request& request, httplib::Resp
 }
 
 void KyCServeHttp::servePlayback(const httplib::Request& request, httplib::Response& response) {
-    ERUXVideoMediaType eView;
-    int nPosition = 0;
     KyCServeControl::SEntry entry;
-    if (!KyCServeControl::ParseView(request.matches[1], eView) ||
-        !KyCServeControl::ParsePosition(request.matches[2], nPosition))
-        return setText(response, 400, "bad view or position");
-    if (!m_Control.Find(eView, nPosition, entry) || entry.eMediaType != eVideoMediaTypeVideo)
-        return setText(response, 404, "no such video");
+    if (!findEntry(request, response, entry))
+        return;
+    if (entry.eMediaType != eVideoMediaTypeVideo)
+        return setText(response, 404, "not a video");
     auto pReader = std::make_shared<KyCServeAviReader>();
     std::string strError;
     if (!pReader->Open(entry.strPath, strError))

@@ -7,7 +7,8 @@
 #include <string>
 #include <thread>
 
-class KyCServeControl;
+#include "KyCServeControl.h"
+
 class KyCServeLatest;
 class KyCServeLive;
 class KyCServeSecurity;
@@ -65,6 +66,10 @@ private:
     void servePlayback(const httplib::Request& request, httplib::Response& response);
     // POST routes: the token checked, the change made, onChange called, the state answered.
     void addChange(const std::string& strPath, std::function<int(const httplib::Request&)> change);
+    // The entry the /media, /thumb or /play path names (and its name= parameter, if given);
+    // false with the 4xx answer set.
+    bool findEntry(const httplib::Request& request, httplib::Response& response,
+                   KyCServeControl::SEntry& entry) const;
     // A stream slot, or false (503 set) when kMaxStreams run.
     bool enterStream(httplib::Response& response);
     void leaveStream();
