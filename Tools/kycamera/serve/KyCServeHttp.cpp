@@ -103,6 +103,9 @@ void KyCServeHttp::Start(std::shared_ptr<const KyCServeSecurity> pSecurity) {
     m_pSecurity = std::move(pSecurity);
     addRoutes();
     m_Thread = std::thread([this] { m_pServer->listen_after_bind(); });
+    // Until the listener runs, the library's stop would not reach it.
+    for (int n = 0; n < 5000 && !m_pServer->is_running(); ++n)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 void KyCServeHttp::Stop() {
@@ -209,6 +212,10 @@ void KyCServeHttp::servePage(const httplib::Request& request, httplib::Response&
     const size_t nAt = strContent.find(kTokenPlaceholder);
     if (nAt != std::string::npos)
         strContent.replace(nAt, sizeof kTokenPlaceholder - 1, m_pSecurity->GetToken());
+    // Only its own scripts, styles and pictures, and never inside another site's frame.
+    response.set_header("Content-Security-Policy",
+                        "default-src 'self'; img-src 'self' data:; frame-ancestors 'none'");
+    response.set_header("X-Frame-Options", "DENY");
     response.set_content(strContent, pFile->pszContentType);
 }
 
