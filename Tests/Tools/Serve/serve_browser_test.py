@@ -53,7 +53,7 @@ class BrowserSession(unittest.TestCase):
         for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                      "--no-first-run", "--disable-background-networking",
                      "--disable-component-update", "--disable-sync",
-                     "--disable-dev-shm-usage", "--window-size=1500,900",
+                     "--disable-dev-shm-usage", "--window-size=1500,1050",
                      "--user-data-dir=" + self.profile]:
             options.add_argument(flag)
         self.driver = webdriver.Chrome(service=Service(DRIVER), options=options)
@@ -107,6 +107,13 @@ class BrowserSession(unittest.TestCase):
         self.assertFalse(driver.find_element(By.ID, "rec").is_displayed())
         self.click("#capture")
         self.until(lambda: len(self.files("picture")) == 1, "the picture in the catalogue")
+
+        # Every message the component posted (record, stop, capture) is listed on the page.
+        posted = [m["seq"] for m in self.server.state()["messages"]]
+        self.assertGreaterEqual(len(posted), 3)
+        self.until(lambda: sorted(int(item.get_attribute("data-seq")) for item in
+                                  driver.find_elements(By.CSS_SELECTOR, "#messages li")) ==
+                   posted[-8:], "the posted messages on the page")
 
         video, picture = self.files("video")[0][0], self.files("picture")[0][0]
         self.assertEqual(self.files("video"), [(video, True)])

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "CMessageWFARUXStateChanged.h"
 #include "KyCAcquisitionCommon.h"
 #include "KyCCamera.h"
 #include "KyCCameraVideoVDX.h"
@@ -80,7 +81,7 @@ int KyCServe::Run(const KyCOptions& options) {
     KyCInterrupt::Install();
     while (!KyCInterrupt::IsRequested() && !m_Camera.IsLost()) {
         const bool bMessage = KyCMessageDispatcher::WaitForMessage(kTickMs);
-        const bool bPosted = bMessage && m_Messages.Drain() > 0;
+        const bool bPosted = bMessage && takeMessages() > 0;
         publish(control, live, events, bPosted);
     }
     KyCInterrupt::Remove();
@@ -94,11 +95,37 @@ int KyCServe::Run(const KyCOptions& options) {
     return m_Camera.IsLost() ? eExitCamera : eExitOk;
 }
 
+unsigned KyCServe::takeMessages() {
+    const std::vector<KyCPostedMessage> vecPosted = KyCMessageDispatcher::TakePostedMessages();
+    for (const KyCPostedMessage& posted : vecPosted) {
+        const CMessageWFARUXStateChanged* pStateChanged =
+            dynamic_cast<const CMessageWFARUXStateChanged*>(posted.pMessage.Get());
+        KyCServeStateJson::SMessage message;
+        message.strText = pStateChanged ? KyWideToUtf8(pStateChanged->GetText()) : "";
+        message.strFunction = KyWideToUtf8(posted.strFunction);
+        m_Console.Line(
+            pStateChanged ? KyCMessagePump::FormatStateChanged(message.strText, message.strFunction)
+                          : "  message: (another kind) from " + message.strFunction);
+        std::lock_guard<std::mutex> lock(m_PublishMutex);
+        message.nSequence = ++m_nPosted;
+        m_dqPosted.push_back(std::move(message));
+        if (m_dqPosted.size() > kKeptMessages)
+            m_dqPosted.pop_front();
+    }
+    return static_cast<unsigned>(vecPosted.size());
+}
+
 std::string KyCServe::stateJson(KyCServeControl& control, KyCServeLive& live) const {
     KyCServeStateJson::SLive liveFigures;
     liveFigures.nEncoded = live.GetFramesEncoded();
     liveFigures.nViewers = live.GetFrames().GetReaders();
-    return KyCServeStateJson::Build(control.GetState(), control.GetStatistics(), liveFigures);
+    std::deque<KyCServeStateJson::SMessage> dqPosted;
+    {
+        std::lock_guard<std::mutex> lock(m_PublishMutex);
+        dqPosted = m_dqPosted;
+    }
+    return KyCServeStateJson::Build(control.GetState(), control.GetStatistics(), dqPosted,
+                                    liveFigures);
 }
 
 void KyCServe::publish(KyCServeControl& control, KyCServeLive& live, KyCServeLatest& events,

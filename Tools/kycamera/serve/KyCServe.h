@@ -1,8 +1,12 @@
 // kycamera serve: the component in a web browser.
 #pragma once
 
+#include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
+
+#include "KyCServeStateJson.h"
 
 class KyCCamera;
 class KyCConsole;
@@ -21,6 +25,8 @@ class KyCServeLive;
 class KyCServe {
 public:
     static constexpr unsigned kTickMs = 500;
+    // Posted messages the state keeps, so that a page that missed an event still sees them.
+    static const size_t kKeptMessages = 16;
 
     KyCServe(KyICameraVideo& component, KyCCamera& camera, KyCConsole& console,
              KyCMessagePump& messages);
@@ -29,6 +35,8 @@ public:
     int Run(const KyCOptions& options);
 
 private:
+    // Takes the posted messages, prints them and keeps the latest; how many were taken.
+    unsigned takeMessages();
     std::string stateJson(KyCServeControl& control, KyCServeLive& live) const;
     // Sends the state to the pages when it differs from what they have (always when bForce).
     void publish(KyCServeControl& control, KyCServeLive& live, KyCServeLatest& events, bool bForce);
@@ -37,7 +45,10 @@ private:
     KyCCamera& m_Camera;
     KyCConsole& m_Console;
     KyCMessagePump& m_Messages;
-    // Guards m_strPublished; taken before the event channel's own lock, never inside another.
-    std::mutex m_PublishMutex;
+    // Guards the two fields below; taken before the event channel's own lock, never inside
+    // another.
+    mutable std::mutex m_PublishMutex;
     std::string m_strPublished;
+    std::deque<KyCServeStateJson::SMessage> m_dqPosted;
+    std::uint64_t m_nPosted = 0;
 };

@@ -48,7 +48,8 @@ const char* KyCServeStateJson::TypeName(ERUXVideoMediaType eType) {
 }
 
 std::string KyCServeStateJson::Build(const SCameraVideoState& state,
-                                     const SRecordingStatistics& stats, const SLive& live) {
+                                     const SRecordingStatistics& stats,
+                                     const std::deque<SMessage>& messages, const SLive& live) {
     std::ostringstream out;
     out << "{\"mode\":\"" << ModeName(state.eVideoMode) << "\",\"playType\":\""
         << TypeName(state.ePlayMediaType) << "\",\"cameraType\":\""
@@ -75,6 +76,13 @@ std::string KyCServeStateJson::Build(const SCameraVideoState& state,
     out << "],\"current\":{\"all\":" << state.nCurrentIndex
         << ",\"video\":" << state.nCurrentVideoIndex
         << ",\"picture\":" << state.nCurrentPictureIndex << "}";
+    out << ",\"messages\":[";
+    for (size_t n = 0; n < messages.size(); ++n) {
+        out << (n ? "," : "") << "{\"seq\":" << messages[n].nSequence
+            << ",\"text\":" << Quote(messages[n].strText)
+            << ",\"from\":" << Quote(messages[n].strFunction) << "}";
+    }
+    out << "]";
     out << ",\"live\":{\"encoded\":" << live.nEncoded << ",\"viewers\":" << live.nViewers << "}}";
     return out.str();
 }

@@ -4,6 +4,7 @@ const token = document.querySelector('meta[name="kycamera-token"]').content;
 const $ = (id) => document.getElementById(id);
 let state = null;
 let catalogueKey = '';
+let lastMessage = 0;
 
 function kib(n) {
   return n >= 1048576 ? (n / 1048576).toFixed(1) + ' MiB' : (n / 1024).toFixed(1) + ' KiB';
@@ -86,6 +87,14 @@ function render(s) {
   $('s-bytes').textContent = kib(s.stats.bytes);
   $('s-live').textContent = s.live.encoded;
   $('s-viewers').textContent = s.live.viewers;
+  for (const m of s.messages.filter((m) => m.seq > lastMessage)) {
+    const item = document.createElement('li');
+    item.dataset.seq = m.seq;
+    item.textContent = `${new Date().toLocaleTimeString()}  state changed "${m.text}" (${m.from})`;
+    $('messages').prepend(item);
+    lastMessage = m.seq;
+  }
+  while ($('messages').children.length > 8) $('messages').lastChild.remove();
   const key = JSON.stringify([s.files.map((f) => [f.name, f.bytes]), s.current]);
   if (key !== catalogueKey) {
     catalogueKey = key;
