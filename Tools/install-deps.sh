@@ -9,5 +9,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     build-essential cmake ninja-build pkg-config clang clang-format \
     libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libturbojpeg0-dev ffmpeg \
     googletest libgtest-dev libbenchmark-dev \
+    libcpp-httplib-dev chromium chromium-driver python3-selenium \
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 >/dev/null
 echo "install-deps: done"

@@ -17,6 +17,7 @@
 #include "KyCMessagePump.h"
 #include "KyCOptions.h"
 #include "KyCPreview.h"
+#include "KyCServe.h"
 #include "KyCShell.h"
 #include "KyCameraVideoFactory.h"
 #include "KyTerminal.h"
@@ -92,6 +93,9 @@ int KyCApplication::runJob(const KyCOptions& options, KyCConsole& console) {
         if (options.m_eCommand == KyCOptions::eCommandDemo) {
             KyCDemo demo(*pComponent, camera, watch, console, messages);
             nExitCode = demo.Run(options);
+        } else if (options.m_eCommand == KyCOptions::eCommandServe) {
+            KyCServe serve(*pComponent, camera, console, messages);
+            nExitCode = serve.Run(options);
         } else {
             KyCShell shell(*pComponent, console, messages);
             if (options.m_bMediaDirGiven)

@@ -10,7 +10,8 @@ namespace {
 bool takesValue(const std::string& strName) {
     return strName == "--media" || strName == "--camera" || strName == "--size" ||
            strName == "--fps" || strName == "--seconds" || strName == "--preview-width" ||
-           strName == "--frame-timeout" || strName == "--inject-fault";
+           strName == "--frame-timeout" || strName == "--inject-fault" || strName == "--port" ||
+           strName == "--listen";
 }
 
 bool parseNumber(const std::string& strText, double& fValue) {
@@ -72,6 +73,8 @@ bool KyCOptions::Parse(const std::vector<std::string>& vecArgs, std::string& str
             m_eCommand = eCommandDemo;
         else if (strArg == "shell")
             m_eCommand = eCommandShell;
+        else if (strArg == "serve")
+            m_eCommand = eCommandServe;
         else {
             strError = "unknown command '" + strArg + "' (try kycamera --help)";
             return false;
@@ -137,6 +140,8 @@ bool KyCOptions::parseOption(const std::string& strName, const std::string& strV
             return false;
         }
         m_nFrameTimeoutMs = static_cast<unsigned>(fValue);
+    } else if (strName == "--port" || strName == "--listen") {
+        return parseListen(strName, strValue, strError);
     } else if (strName == "--inject-fault") {
         m_vecFaults.push_back(strValue);
     } else {
@@ -146,11 +151,37 @@ bool KyCOptions::parseOption(const std::string& strName, const std::string& strV
     return true;
 }
 
+bool KyCOptions::parseListen(const std::string& strName, const std::string& strValue,
+                             std::string& strError) {
+    std::string strHost = m_strListenHost, strPort = strValue;
+    if (strName == "--listen") {
+        const size_t nColon = strValue.rfind(':');
+        if (nColon == std::string::npos || nColon == 0) {
+            strError = "--listen needs ADDR:PORT (got '" + strValue + "')";
+            return false;
+        }
+        strHost = strValue.substr(0, nColon);
+        if (strHost.size() > 2 && strHost.front() == '[' && strHost.back() == ']')
+            strHost = strHost.substr(1, strHost.size() - 2);
+        strPort = strValue.substr(nColon + 1);
+    }
+    double fPort = 0;
+    if (!parseNumber(strPort, fPort) || fPort != std::floor(fPort) || fPort < 0 || fPort > 65535) {
+        strError = strName + " needs a port from 0 to 65535 (got '" + strValue + "')";
+        return false;
+    }
+    m_strListenHost = strHost;
+    m_nPort = static_cast<int>(fPort);
+    m_bListenGiven = m_bListenGiven || strName == "--listen";
+    return true;
+}
+
 std::string KyCOptions::HelpText() {
     return R"(kycamera - the camera video component's host: record, capture and browse media files
 
 usage: kycamera demo  [options]   record 3 s of video, take two pictures, list the results
        kycamera shell [options]   read commands from standard input, one per line
+       kycamera serve [options]   the camera, recordings and pictures in a web browser
        kycamera --help | --version
 
 options:
@@ -166,6 +197,9 @@ options:
   --preview            draw the live picture in the terminal (24-bit colour)
   --preview-width N    columns of the preview (default: the terminal's width, at most 80)
   --frame-timeout MS   how long to wait for the camera's first picture (default 5000)
+  --port N             serve: the port on 127.0.0.1 (default 8080; 0 picks a free one)
+  --listen ADDR:PORT   serve: listen on another address; every request then needs the
+                       access token printed at start
 
 shell commands:
   dir PATH                          set the media directory

@@ -8,7 +8,14 @@
 
 class KyCOptions {
 public:
-    enum ECommand { eCommandNone, eCommandDemo, eCommandShell, eCommandHelp, eCommandVersion };
+    enum ECommand {
+        eCommandNone,
+        eCommandDemo,
+        eCommandShell,
+        eCommandServe,
+        eCommandHelp,
+        eCommandVersion
+    };
 
     static const int kMaxSide = 8192;
 
@@ -30,10 +37,16 @@ public:
     bool m_bPreview = false;
     int m_nPreviewColumns = 0;  // 0: fit the terminal, at most 80
     unsigned m_nFrameTimeoutMs = 5000;
+    // serve: where it listens; --listen (any address) also requires the access token.
+    std::string m_strListenHost = "127.0.0.1";
+    int m_nPort = 8080;
+    bool m_bListenGiven = false;
     // For tests: platform faults to install ("write:~picture.jpg:112").
     std::vector<std::string> m_vecFaults;
 
 private:
     bool parseOption(const std::string& strName, const std::string& strValue,
+                     std::string& strError);
+    bool parseListen(const std::string& strName, const std::string& strValue,
                      std::string& strError);
 };

@@ -1,0 +1,88 @@
+// The HTTP server of kycamera serve: the page, the state, the streams and the page's changes.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "KyCServeControl.h"
+
+class KyCServeLatest;
+class KyCServeLive;
+class KyCServeSecurity;
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+// Endpoints (views: all, video, picture; positions within the view):
+//   GET  /, /app.js, /style.css         the page
+//   GET  /api/state                      the state as JSON (KyCServeStateJson)
+//   GET  /api/events                     Server-Sent Events: "state" with the same JSON
+//   GET  /live.mjpg                      the live picture, multipart/x-mixed-replace
+//   GET  /media/VIEW/POS                 the stored file, as a download
+//   GET  /thumb/VIEW/POS                 a video's first frame, a picture scaled down
+//   GET  /play/VIEW/POS                  a stored video's frames as stored, at its frame rate
+//   POST /api/mode?mode=&type=, /api/start, /api/stop, /api/record, /api/capture,
+//        /api/next?view=, /api/prev?view=, /api/select?view=&pos=&name=,
+//        /api/remove?view=&pos=&name=
+// Files are found by view and position only; no path from a request reaches the file system.
+//
+// Threads: the library's listener thread (m_Thread) and its pool of request threads; each
+// stream (live view, events, playback) holds one request thread while it runs, and at most
+// kMaxStreams run at once. Stop closes the channels the streams wait on, so they end at once.
+class KyCServeHttp {
+public:
+    static const unsigned kMaxStreams = 48;
+    static const unsigned kRequestThreads = kMaxStreams + 8;
+
+    // stateJson answers /api/state and every change; onChange runs after every change a page
+    // made, on its request thread.
+    KyCServeHttp(KyCServeControl& control, KyCServeLive& live, KyCServeLatest& events,
+                 std::function<std::string()> stateJson, std::function<void()> onChange);
+    ~KyCServeHttp();  // Stop
+    KyCServeHttp(const KyCServeHttp&) = delete;
+    KyCServeHttp& operator=(const KyCServeHttp&) = delete;
+
+    // Binds (port 0: any free one) and starts listening; false with a one-line reason.
+    bool Bind(const std::string& strHost, int nPort, std::string& strError);
+    int GetPort() const { return m_nPort; }
+    // Starts serving with these access rules (made for the bound port).
+    void Start(std::shared_ptr<const KyCServeSecurity> pSecurity);
+    void Stop();
+    unsigned GetStreams() const { return m_nStreams.load(); }
+
+private:
+    void addRoutes();
+    void servePage(const httplib::Request& request, httplib::Response& response);
+    void serveLive(httplib::Response& response);
+    void serveEvents(httplib::Response& response);
+    void serveMedia(const httplib::Request& request, httplib::Response& response);
+    void serveThumbnail(const httplib::Request& request, httplib::Response& response);
+    void servePlayback(const httplib::Request& request, httplib::Response& response);
+    // POST routes: the token checked, the change made, onChange called, the state answered.
+    void addChange(const std::string& strPath, std::function<int(const httplib::Request&)> change);
+    // The entry the /media, /thumb or /play path names (and its name= parameter, if given);
+    // false with the 4xx answer set.
+    bool findEntry(const httplib::Request& request, httplib::Response& response,
+                   KyCServeControl::SEntry& entry) const;
+    // A stream slot, or false (503 set) when kMaxStreams run.
+    bool enterStream(httplib::Response& response);
+    void leaveStream();
+
+    KyCServeControl& m_Control;
+    KyCServeLive& m_Live;
+    KyCServeLatest& m_Events;
+    std::function<std::string()> m_StateJson;
+    std::function<void()> m_OnChange;
+    std::unique_ptr<httplib::Server> m_pServer;
+    std::shared_ptr<const KyCServeSecurity> m_pSecurity;  // set before the listener starts
+    int m_nPort = 0;
+    std::atomic<unsigned> m_nStreams{0};
+    std::atomic<bool> m_bStopping{false};
+    std::thread m_Thread;  // the listener; started and joined by the host's thread
+};
