@@ -1,80 +1,93 @@
+// The growable array: removal keeps order, an own element survives growth, lifetimes balance.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "CbArray.h"
 #include "KyTestCountingElement.h"
 
-TEST(CbArrayTest, GrowsByDoublingFromOneWithoutStep) {
-    CbArray<int> arr;
-    unsigned expected[] = {1, 2, 4, 4, 8, 8, 8, 8, 16};
-    for (int i = 0; i < 9; ++i) {
-        arr.Add(i);
-        EXPECT_EQ(arr.GetCapacity(), expected[i]) << "after " << i + 1 << " adds";
-    }
-    EXPECT_EQ(arr.GetCount(), 9u);
+namespace {
+
+// Long enough to live on the heap, so that a bad move or a double destruction shows.
+std::string text(char c) {
+    return std::string(40, c);
 }
 
-TEST(CbArrayTest, GrowsByItsStep) {
-    CbArray<int> arr(3);
-    for (int i = 0; i < 4; ++i)
-        arr.Add(i);
-    EXPECT_EQ(arr.GetCapacity(), 6u);
+std::vector<char> firstLetters(const CbArray<std::string>& arr) {
+    std::vector<char> letters;
+    for (const std::string& s : arr)
+        letters.push_back(s.empty() ? '?' : s[0]);
+    return letters;
 }
 
-TEST(CbArrayTest, RemoveAtShiftsLaterEntriesAndRemoveAllKeepsStorage) {
+struct SRemoveCase {
+    const char* pszName;
+    unsigned nIndex, nCount;
+    std::vector<char> expected;
+};
+
+class CbArrayRemoveAtTest : public ::testing::TestWithParam<SRemoveCase> {};
+
+}  // namespace
+
+TEST_P(CbArrayRemoveAtTest, LaterEntriesMoveDownInOrder) {
     CbArray<std::string> arr;
-    for (const char* s : {"a", "b", "c", "d"})
-        arr.Add(s);
-    arr.RemoveAt(1);
-    ASSERT_EQ(arr.GetCount(), 3u);
-    EXPECT_EQ(arr[0], "a");
-    EXPECT_EQ(arr[1], "c");
-    EXPECT_EQ(arr[2], "d");
-    arr.RemoveAt(7);  // out of range: nothing happens
-    EXPECT_EQ(arr.GetCount(), 3u);
-    const unsigned nCapacity = arr.GetCapacity();
-    arr.RemoveAll();
-    EXPECT_EQ(arr.GetCount(), 0u);
-    EXPECT_EQ(arr.GetCapacity(), nCapacity);
+    for (char c : {'a', 'b', 'c', 'd', 'e'})
+        arr.Add(text(c));
+    arr.RemoveAt(GetParam().nIndex, GetParam().nCount);
+    EXPECT_EQ(firstLetters(arr), GetParam().expected);
+    EXPECT_EQ(arr.GetCount(), GetParam().expected.size());
+    for (const std::string& s : arr)
+        EXPECT_EQ(s, text(s[0])) << "an element was damaged by the move";
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CbArrayRemoveAtTest,
+    ::testing::Values(SRemoveCase{"First", 0, 1, {'b', 'c', 'd', 'e'}},
+                      SRemoveCase{"Middle", 1, 1, {'a', 'c', 'd', 'e'}},
+                      SRemoveCase{"Last", 4, 1, {'a', 'b', 'c', 'd'}},
+                      SRemoveCase{"TwoInside", 1, 2, {'a', 'd', 'e'}},
+                      SRemoveCase{"CountClampedAtTheEnd", 3, 100, {'a', 'b', 'c'}},
+                      SRemoveCase{"All", 0, 5, {}},
+                      SRemoveCase{"ZeroCount", 2, 0, {'a', 'b', 'c', 'd', 'e'}},
+                      SRemoveCase{"IndexPastTheEnd", 5, 1, {'a', 'b', 'c', 'd', 'e'}}),
+    [](const ::testing::TestParamInfo<SRemoveCase>& info) { return info.param.pszName; });
 
 TEST(CbArrayTest, AddingAnOwnElementWhileFullCopiesItFirst) {
     CbArray<std::string> arr;
-    arr.Add(std::string(100, 'x'));
-    arr.Add(arr[0]);  // capacity 1 → 2: the source moves during the growth
-    EXPECT_EQ(arr[1], std::string(100, 'x'));
+    arr.Add(text('x'));
+    for (int i = 0; i < 5; ++i)
+        arr.Add(arr[0]);  // each growth moves the source
+    ASSERT_EQ(arr.GetCount(), 6u);
+    for (const std::string& s : arr)
+        EXPECT_EQ(s, text('x'));
 }
 
-TEST(CbArrayTest, RemoveAtClampsTheCountAndRemovingNothingChangesNothing) {
-    CbArray<std::string> arr;
-    for (const char* s : {"a", "b", "c", "d"})
-        arr.Add(std::string(40, *s));  // long enough to live on the heap
-    arr.RemoveAt(1, 0);
-    ASSERT_EQ(arr.GetCount(), 4u);
-    EXPECT_EQ(arr[1], std::string(40, 'b')) << "nothing may be moved onto itself";
-    arr.RemoveAt(2, 100);
-    ASSERT_EQ(arr.GetCount(), 2u);
-    EXPECT_EQ(arr[0], std::string(40, 'a'));
-    EXPECT_EQ(arr[1], std::string(40, 'b'));
-}
-
-TEST(CbArrayTest, EveryElementIsDestroyedExactlyOnce) {
+TEST(CbArrayTest, EveryElementIsDestroyedExactlyOnceAndRemoveAllKeepsTheStorage) {
     KyTestCountingElement::ResetCounts();
     {
-        CbArray<KyTestCountingElement> arr;
+        CbArray<KyTestCountingElement> arr(3);
+        EXPECT_TRUE(arr.IsEmpty());
         for (int i = 0; i < 9; ++i)
             arr.Add(KyTestCountingElement(i));  // grows several times
+        EXPECT_FALSE(arr.IsEmpty());
         CbArray<KyTestCountingElement> copy(arr);
         arr.RemoveAt(0, 3);
         EXPECT_EQ(KyTestCountingElement::Alive(), 6 + 9);
         CbArray<KyTestCountingElement> moved(std::move(arr));
-        EXPECT_EQ(arr.GetCount(), 0u);
         ASSERT_EQ(moved.GetCount(), 6u);
-        EXPECT_EQ(moved[0].m_nValue, 3);
-        EXPECT_EQ(copy[8].m_nValue, 8);
+        for (unsigned i = 0; i < 6; ++i)
+            EXPECT_EQ(moved[i].m_nValue, static_cast<int>(i) + 3);
+        for (unsigned i = 0; i < 9; ++i)
+            EXPECT_EQ(copy[i].m_nValue, static_cast<int>(i));
         copy = moved;
         EXPECT_EQ(KyTestCountingElement::Alive(), 6 + 6);
+        const unsigned nCapacity = copy.GetCapacity();
+        copy.RemoveAll();
+        EXPECT_TRUE(copy.IsEmpty());
+        EXPECT_EQ(copy.GetCapacity(), nCapacity);
+        EXPECT_EQ(KyTestCountingElement::Alive(), 6);
     }
     EXPECT_EQ(KyTestCountingElement::Alive(), 0);
 }
