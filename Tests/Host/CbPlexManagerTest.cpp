@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "CbNodeLinked.h"
@@ -105,12 +106,17 @@ TEST_F(CbPlexManagerTest, ABlockOfNoNodesThrows) {
 }
 
 TEST_F(CbPlexManagerTest, ACountWhoseNextBlockOverflowsIsClampedToOneFullRequest) {
-    KyTestPlexMemory::s_Answer = [](std::size_t) { return KyTestPlexMemory::eRefuse; };
-    Pool pool(3000000000u, 0, 3.0f);
-    EXPECT_THROW(pool.getFreeElement(), CbExceptionContainer);
-    EXPECT_THROW(pool.getFreeElement(), CbExceptionContainer);
-    EXPECT_EQ(KyTestPlexMemory::s_arrRequestBytes,
-              std::vector<std::size_t>(2, Pool::kChunkLimit * sizeof(Node)));
+    // Products above the size type and exactly at its end (2^31 * 2) alike.
+    for (const auto& c : {std::make_pair(3000000000u, 3.0f), std::make_pair(2147483648u, 2.0f)}) {
+        KyTestPlexMemory::Reset();
+        KyTestPlexMemory::s_Answer = [](std::size_t) { return KyTestPlexMemory::eRefuse; };
+        Pool pool(c.first, 0, c.second);
+        EXPECT_THROW(pool.getFreeElement(), CbExceptionContainer);
+        EXPECT_THROW(pool.getFreeElement(), CbExceptionContainer);
+        EXPECT_EQ(KyTestPlexMemory::s_arrRequestBytes,
+                  std::vector<std::size_t>(2, Pool::kChunkLimit * sizeof(Node)))
+            << c.first << " nodes, factor " << c.second;
+    }
 }
 
 // Every node of a block split into requests is its own and lies inside one of them.
