@@ -67,6 +67,9 @@ TEST(CbArrayTest, EveryElementIsDestroyedExactlyOnceAndRemoveAllKeepsTheStorage)
         copy.RemoveAll();
         EXPECT_TRUE(copy.IsEmpty());
         EXPECT_EQ(copy.GetCapacity(), nCapacity);
+        const KyTestCountingElement* pData = moved.GetData();
+        moved.Reserve(moved.GetCapacity());
+        EXPECT_EQ(moved.GetData(), pData) << "reserving what is there moves nothing";
         EXPECT_EQ(KyTestCountingElement::Alive(), 6);
     }
     EXPECT_EQ(KyTestCountingElement::Alive(), 0);
