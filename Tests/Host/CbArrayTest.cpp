@@ -1,3 +1,4 @@
+// The growable array: removal keeps order, an own element survives growth, lifetimes balance.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -5,76 +6,71 @@
 #include "CbArray.h"
 #include "KyTestCountingElement.h"
 
-TEST(CbArrayTest, GrowsByDoublingFromOneWithoutStep) {
-    CbArray<int> arr;
-    unsigned expected[] = {1, 2, 4, 4, 8, 8, 8, 8, 16};
-    for (int i = 0; i < 9; ++i) {
-        arr.Add(i);
-        EXPECT_EQ(arr.GetCapacity(), expected[i]) << "after " << i + 1 << " adds";
+TEST(CbArrayTest, RemoveAtMovesLaterEntriesDownInOrderAndClampsTheCount) {
+    // clang-format off
+    const struct { unsigned nIndex, nCount; const char* pszLeft; } cases[] = {
+        {0, 1, "bcd"}, {1, 1, "acd"}, {3, 1, "abc"}, {1, 2, "ad"}, {2, 100, "ab"},
+        {0, 4, ""}, {2, 0, "abcd"}, {4, 1, "abcd"}, {7, 1, "abcd"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        KyTestCountingElement::ResetCounts();
+        {
+            CbArray<KyTestCountingElement> arr;  // full: four of a capacity of four
+            for (char ch : std::string("abcd"))
+                arr.Add(KyTestCountingElement(ch));
+            arr.RemoveAt(c.nIndex, c.nCount);
+            std::string strLeft;
+            for (const KyTestCountingElement& e : arr)
+                strLeft += static_cast<char>(e.m_nValue);
+            EXPECT_EQ(strLeft, c.pszLeft) << "RemoveAt(" << c.nIndex << ", " << c.nCount << ")";
+            EXPECT_EQ(arr.GetCount(), strLeft.size());
+            EXPECT_EQ(KyTestCountingElement::Alive(), static_cast<int>(strLeft.size()));
+        }
+        EXPECT_EQ(KyTestCountingElement::s_nBadCopies, 0) << "moved from beyond the end";
+        EXPECT_EQ(KyTestCountingElement::Alive(), 0);
     }
-    EXPECT_EQ(arr.GetCount(), 9u);
-}
-
-TEST(CbArrayTest, GrowsByItsStep) {
-    CbArray<int> arr(3);
-    for (int i = 0; i < 4; ++i)
-        arr.Add(i);
-    EXPECT_EQ(arr.GetCapacity(), 6u);
-}
-
-TEST(CbArrayTest, RemoveAtShiftsLaterEntriesAndRemoveAllKeepsStorage) {
-    CbArray<std::string> arr;
-    for (const char* s : {"a", "b", "c", "d"})
-        arr.Add(s);
-    arr.RemoveAt(1);
-    ASSERT_EQ(arr.GetCount(), 3u);
-    EXPECT_EQ(arr[0], "a");
-    EXPECT_EQ(arr[1], "c");
-    EXPECT_EQ(arr[2], "d");
-    arr.RemoveAt(7);  // out of range: nothing happens
-    EXPECT_EQ(arr.GetCount(), 3u);
-    const unsigned nCapacity = arr.GetCapacity();
-    arr.RemoveAll();
-    EXPECT_EQ(arr.GetCount(), 0u);
-    EXPECT_EQ(arr.GetCapacity(), nCapacity);
 }
 
 TEST(CbArrayTest, AddingAnOwnElementWhileFullCopiesItFirst) {
     CbArray<std::string> arr;
-    arr.Add(std::string(100, 'x'));
-    arr.Add(arr[0]);  // capacity 1 → 2: the source moves during the growth
-    EXPECT_EQ(arr[1], std::string(100, 'x'));
+    arr.Add(std::string(40, 'x'));
+    for (int i = 0; i < 5; ++i)
+        arr.Add(arr[0]);  // each growth moves the source
+    ASSERT_EQ(arr.GetCount(), 6u);
+    for (const std::string& s : arr)
+        EXPECT_EQ(s, std::string(40, 'x'));
 }
 
-TEST(CbArrayTest, RemoveAtClampsTheCountAndRemovingNothingChangesNothing) {
-    CbArray<std::string> arr;
-    for (const char* s : {"a", "b", "c", "d"})
-        arr.Add(std::string(40, *s));  // long enough to live on the heap
-    arr.RemoveAt(1, 0);
-    ASSERT_EQ(arr.GetCount(), 4u);
-    EXPECT_EQ(arr[1], std::string(40, 'b')) << "nothing may be moved onto itself";
-    arr.RemoveAt(2, 100);
-    ASSERT_EQ(arr.GetCount(), 2u);
-    EXPECT_EQ(arr[0], std::string(40, 'a'));
-    EXPECT_EQ(arr[1], std::string(40, 'b'));
-}
-
-TEST(CbArrayTest, EveryElementIsDestroyedExactlyOnce) {
+TEST(CbArrayTest, EveryElementIsDestroyedExactlyOnceAndRemoveAllKeepsTheStorage) {
     KyTestCountingElement::ResetCounts();
     {
-        CbArray<KyTestCountingElement> arr;
+        CbArray<KyTestCountingElement> arr(3);
+        EXPECT_TRUE(arr.IsEmpty());
         for (int i = 0; i < 9; ++i)
             arr.Add(KyTestCountingElement(i));  // grows several times
+        EXPECT_FALSE(arr.IsEmpty());
         CbArray<KyTestCountingElement> copy(arr);
         arr.RemoveAt(0, 3);
         EXPECT_EQ(KyTestCountingElement::Alive(), 6 + 9);
         CbArray<KyTestCountingElement> moved(std::move(arr));
-        EXPECT_EQ(arr.GetCount(), 0u);
         ASSERT_EQ(moved.GetCount(), 6u);
-        EXPECT_EQ(moved[0].m_nValue, 3);
-        EXPECT_EQ(copy[8].m_nValue, 8);
+        for (unsigned i = 0; i < 9; ++i) {
+            EXPECT_EQ(copy[i].m_nValue, static_cast<int>(i));
+            if (i < 6) {
+                EXPECT_EQ(moved[i].m_nValue, static_cast<int>(i) + 3);
+            }
+        }
         copy = moved;
         EXPECT_EQ(KyTestCountingElement::Alive(), 6 + 6);
+        const unsigned nCapacity = copy.GetCapacity();
+        copy.RemoveAll();
+        EXPECT_TRUE(copy.IsEmpty());
+        EXPECT_EQ(copy.GetCapacity(), nCapacity);
+        const KyTestCountingElement* pData = moved.GetData();
+        moved.Reserve(moved.GetCapacity());
+        EXPECT_EQ(moved.GetData(), pData) << "reserving what is there moves nothing";
+        EXPECT_EQ(KyTestCountingElement::Alive(), 6);
     }
     EXPECT_EQ(KyTestCountingElement::Alive(), 0);
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -9,55 +10,58 @@
 
 namespace {
 
-// Fills every pixel byte with a value that tells its position: (x + 1) * 16 + y + 1 per byte.
-void paintPositions(KyCFieldBase& field) {
+// The value painted into every byte of pixel (x, y): tells the position apart.
+unsigned char mark(int nX, int nY) {
+    return static_cast<unsigned char>((nX + 1) * 16 + nY + 1);
+}
+
+// Calls fn(byte, x, y) for every byte of every pixel of the field.
+void forEachByte(const KyCFieldBase& field,
+                 const std::function<void(unsigned char&, int nX, int nY)>& fn) {
     for (int nY = field.m_Rect.nTop; nY <= field.m_Rect.nBottom; ++nY)
         for (int nX = field.m_Rect.nLeft; nX <= field.m_Rect.nRight; ++nX)
             for (int b = 0; b < field.m_nPixelSize; ++b)
-                field.m_pData[(nY - field.m_Rect.nTop) * field.m_nPitch +
-                              (nX - field.m_Rect.nLeft) * field.m_nPixelSize + b] =
-                    static_cast<unsigned char>((nX + 1) * 16 + nY + 1);
+                fn(field.m_pData[(nY - field.m_Rect.nTop) * field.m_nPitch +
+                                 (nX - field.m_Rect.nLeft) * field.m_nPixelSize + b],
+                   nX, nY);
 }
 
-unsigned char byteAt(const KyCFieldBase& field, int nX, int nY, int nByte = 0) {
-    return field.m_pData[(nY - field.m_Rect.nTop) * field.m_nPitch +
-                         (nX - field.m_Rect.nLeft) * field.m_nPixelSize + nByte];
+void paintPositions(KyCFieldBase& field) {
+    forEachByte(field, [](unsigned char& n, int nX, int nY) { n = mark(nX, nY); });
 }
 
 bool isInside(const KyCRect2& rect, int nX, int nY) {
     return nX >= rect.nLeft && nX <= rect.nRight && nY >= rect.nTop && nY <= rect.nBottom;
 }
 
-}  // namespace
-
-TEST(KyCFieldBaseTest, DefaultFieldIsEmptyAndItsOwnLastReference) {
-    KyCFieldBase field;
-    EXPECT_TRUE(field.IsEmpty());
-    EXPECT_TRUE(field.IsLastRef());
-    EXPECT_EQ(field.m_pData, nullptr);
-    EXPECT_EQ(field.Size(), KyCSize2(0, 0));
+// Every byte of every pixel holds expected(x, y).
+void expectPixels(const KyCFieldBase& field,
+                  const std::function<unsigned char(int nX, int nY)>& expected) {
+    int nWrong = 0;
+    forEachByte(field, [&](unsigned char& n, int nX, int nY) {
+        if (n != expected(nX, nY) && ++nWrong <= 3)
+            ADD_FAILURE() << "pixel " << nX << "," << nY << ": " << int(n);
+    });
 }
 
-TEST(KyCFieldBaseTest, NewBufferIsZeroedAlignedAndPitchIsRoundedUpToFour) {
+}  // namespace
+
+TEST(KyCFieldBaseTest, NewBufferIsZeroedAlignedWithRowsRoundedUpToFourBytes) {
     struct Case {
-        int nWidth, nPixelSize, nExpectedPitch;
-    } cases[] = {{5, 1, 8}, {4, 1, 4}, {3, 3, 12}, {7, 3, 24}, {5, 4, 20}, {1, 2, 4}};
+        int nWidth, nPixelSize, nPitch, nExpectedPitch;
+    } cases[] = {{5, 1, 0, 8},  {4, 1, 0, 4}, {3, 3, 0, 12}, {7, 3, 0, 24},
+                 {5, 4, 0, 20}, {1, 2, 0, 4}, {5, 1, 32, 32}};
     for (const Case& c : cases) {
-        KyCFieldBase field(KyCRect2(KyCSize2(c.nWidth, 3)), c.nPixelSize, 0);
+        KyCFieldBase field(KyCRect2(KyCSize2(c.nWidth, 3)), c.nPixelSize, c.nPitch);
         ASSERT_FALSE(field.IsEmpty()) << c.nWidth << "x" << c.nPixelSize;
         EXPECT_EQ(field.m_nPitch, c.nExpectedPitch) << c.nWidth << "x" << c.nPixelSize;
-        EXPECT_EQ(field.m_nPixelSize, c.nPixelSize);
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(field.m_pData) % 16, 0u);
-        for (int i = 0; i < field.m_nPitch * 3; ++i)
-            ASSERT_EQ(field.m_pData[i], 0) << "byte " << i;
+        expectPixels(field, [](int, int) { return 0; });
     }
-    KyCFieldBase padded(KyCRect2(KyCSize2(5, 2)), 1, 32);
-    EXPECT_EQ(padded.m_nPitch, 32);
 }
 
 TEST(KyCFieldBaseTest, CreateRefusesBadShapesAndLeavesTheFieldEmpty) {
     KyCFieldBase field(KyCRect2(KyCSize2(4, 4)), 4, 0);
-    ASSERT_FALSE(field.IsEmpty());
     EXPECT_FALSE(field.Create(KyCRect2(), 4, 0));
     EXPECT_TRUE(field.IsEmpty());
     EXPECT_FALSE(field.Create(KyCRect2(KyCSize2(4, 4)), 0, 0));
@@ -65,6 +69,7 @@ TEST(KyCFieldBaseTest, CreateRefusesBadShapesAndLeavesTheFieldEmpty) {
     EXPECT_FALSE(field.Create(KyCRect2(KyCSize2(4, 4)), 4, -16));
     EXPECT_FALSE(field.Create(KyCRect2(KyCSize2(70000, 70000)), 4, 0));  // too large
     EXPECT_TRUE(field.IsEmpty());
+    EXPECT_TRUE(field.Create(KyCRect2(KyCSize2(4, 4)), 4, 16));  // exactly one row
     EXPECT_TRUE(field.Create(KyCRect2(KyCPos2(2, 3), KyCSize2(4, 5)), 4, 0));
     EXPECT_EQ(field.m_Rect, KyCRect2(2, 3, 5, 7));
     EXPECT_EQ(field.Size(), KyCSize2(4, 5));
@@ -77,17 +82,14 @@ TEST(KyCFieldBaseTest, CopiesShareOneBufferAndIsLastRefFollowsThem) {
         KyCFieldBase copy(original);
         KyCFieldBase assigned;
         assigned = original;
-        EXPECT_EQ(copy.m_pData, original.m_pData);
-        EXPECT_EQ(assigned.m_pData, original.m_pData);
-        EXPECT_FALSE(original.IsLastRef());
         assigned.m_pData[5] = 77;
         EXPECT_EQ(original.m_pData[5], 77);  // shared pixels, not a copy
+        EXPECT_EQ(copy.m_pData[5], 77);
         assigned.Empty();
         EXPECT_TRUE(assigned.IsEmpty());
         EXPECT_FALSE(original.IsLastRef());  // `copy` still holds it
     }
     EXPECT_TRUE(original.IsLastRef());
-
     KyCFieldBase& alias = original;
     original = alias;  // self-assignment keeps the buffer
     EXPECT_TRUE(original.IsLastRef());
@@ -98,119 +100,73 @@ TEST(KyCFieldBaseTest, CopiesShareOneBufferAndIsLastRefFollowsThem) {
     other = original;  // drops its old buffer: `share` is alone with it now
     EXPECT_TRUE(share.IsLastRef());
     EXPECT_FALSE(original.IsLastRef());
+
+    // A new buffer for one holder leaves the other holder its pixels.
+    ASSERT_TRUE(other.Create(KyCRect2(KyCSize2(8, 4)), 4, 0));
+    EXPECT_EQ(other.m_pData[5], 0);
+    EXPECT_EQ(original.m_pData[5], 77);
+    EXPECT_TRUE(original.IsLastRef());
 }
 
-TEST(KyCFieldBaseTest, CreateOnASharedFieldLeavesTheOtherHolderItsPixels) {
-    KyCFieldBase first(KyCRect2(KyCSize2(4, 4)), 1, 0);
-    first.m_pData[0] = 9;
-    KyCFieldBase second(first);
-    ASSERT_TRUE(first.Create(KyCRect2(KyCSize2(4, 4)), 1, 0));
-    EXPECT_NE(first.m_pData, second.m_pData);
-    EXPECT_EQ(first.m_pData[0], 0);
-    EXPECT_EQ(second.m_pData[0], 9);
-    EXPECT_TRUE(first.IsLastRef());
-    EXPECT_TRUE(second.IsLastRef());
-}
-
-TEST(KyCFieldBaseTest, WrappedMemoryIsUsedInPlaceAndNeverOwned) {
-    std::vector<unsigned char> memory(3 * 16, 0xAB);
-    {
-        KyCFieldBase wrapped(memory.data(), KyCRect2(KyCSize2(3, 3)), 4, 16);
-        KyCFieldBase copy = wrapped;
-        EXPECT_TRUE(wrapped.IsLastRef());  // nothing is counted for foreign memory
-        EXPECT_EQ(wrapped.m_nPitch, 16);
-        copy.ClrData(KyCRect2(1, 1, 1, 1));
-        EXPECT_EQ(memory[16 + 4], 0);
-        EXPECT_EQ(memory[16 + 3], 0xAB);
-    }
-    // The fields are gone and the memory is still ours (a sanitizer build would catch a free).
-    EXPECT_EQ(memory[0], 0xAB);
-    KyCFieldBase defaultPitch(memory.data(), KyCRect2(KyCSize2(3, 3)), 1, 0);
-    EXPECT_EQ(defaultPitch.m_nPitch, 4);
-}
-
-TEST(KyCFieldBaseTest, PartSharesTheBufferWithTheSamePitchAndIsClipped) {
+TEST(KyCFieldBaseTest, PartSharesThePixelsInFieldCoordinatesAndIsClipped) {
     KyCFieldBase whole(KyCRect2(KyCSize2(10, 6)), 4, 0);
     paintPositions(whole);
     KyCFieldBase part = whole.Part(KyCRect2(2, 1, 5, 3));
-    ASSERT_FALSE(part.IsEmpty());
     EXPECT_EQ(part.m_Rect, KyCRect2(2, 1, 5, 3));
-    EXPECT_EQ(part.m_nPitch, whole.m_nPitch);
-    EXPECT_EQ(part.m_nPixelSize, 4);
-    EXPECT_EQ(part.m_pData, whole.m_pData + 1 * whole.m_nPitch + 2 * 4);
-    EXPECT_EQ(byteAt(part, 2, 1), byteAt(whole, 2, 1));
-    EXPECT_EQ(byteAt(part, 5, 3), byteAt(whole, 5, 3));
-    EXPECT_FALSE(whole.IsLastRef());
-
-    // The part keeps the pixels alive alone.
-    const unsigned char nCorner = byteAt(whole, 5, 3);
-    whole.Empty();
+    whole.Empty();  // the part keeps the pixels alive alone
     EXPECT_TRUE(part.IsLastRef());
-    EXPECT_EQ(byteAt(part, 5, 3), nCorner);
+    expectPixels(part, mark);
 
     KyCFieldBase base(KyCRect2(KyCSize2(10, 6)), 1, 0);
+    paintPositions(base);
     EXPECT_EQ(base.Part(KyCRect2(8, 4, 20, 20)).m_Rect, KyCRect2(8, 4, 9, 5));
     EXPECT_TRUE(base.Part(KyCRect2(10, 0, 12, 2)).IsEmpty());
     EXPECT_TRUE(KyCFieldBase().Part(KyCRect2(0, 0, 1, 1)).IsEmpty());
-    // A part of a part keeps field coordinates.
     KyCFieldBase inner = base.Part(KyCRect2(2, 2, 8, 5)).Part(KyCRect2(3, 3, 4, 4));
-    EXPECT_EQ(inner.m_pData, base.m_pData + 3 * base.m_nPitch + 3);
+    EXPECT_EQ(inner.m_Rect, KyCRect2(3, 3, 4, 4));
+    expectPixels(inner, mark);
 }
 
-TEST(KyCFieldBaseTest, ClrDataClearsExactlyTheRectangle) {
-    KyCFieldBase field(KyCRect2(KyCSize2(9, 7)), 3, 0);
-    paintPositions(field);
-    const KyCRect2 cleared(2, 1, 6, 4);
-    field.ClrData(cleared);
-    for (int nY = 0; nY < 7; ++nY)
-        for (int nX = 0; nX < 9; ++nX)
-            for (int b = 0; b < 3; ++b)
-                EXPECT_EQ(byteAt(field, nX, nY, b) == 0, isInside(cleared, nX, nY))
-                    << nX << "," << nY;
-    field.ClrData(KyCRect2(7, 5, 100, 100));  // clipped to the field
-    EXPECT_EQ(byteAt(field, 8, 6), 0);
-    EXPECT_NE(byteAt(field, 6, 6), 0);
-}
-
-TEST(KyCFieldBaseTest, ClrDataWithAKeptRectangleClearsExactlyTheBorder) {
-    // A 6x4 picture centred in a 10x6 frame, as a smaller camera picture is placed.
-    KyCFieldBase field(KyCRect2(KyCSize2(10, 6)), 4, 0);
-    paintPositions(field);
-    const KyCRect2 keep(KyCPos2(2, 1), KyCSize2(6, 4));
-    field.ClrData(field.m_Rect, keep);
-    for (int nY = 0; nY < 6; ++nY)
-        for (int nX = 0; nX < 10; ++nX)
-            for (int b = 0; b < 4; ++b)
-                EXPECT_EQ(byteAt(field, nX, nY, b) != 0, isInside(keep, nX, nY)) << nX << "," << nY;
-
-    // Only the part of `whole` is touched; an empty keep clears all of it.
-    paintPositions(field);
-    field.ClrData(KyCRect2(0, 0, 4, 2), KyCRect2());
-    EXPECT_EQ(byteAt(field, 4, 2), 0);
-    EXPECT_NE(byteAt(field, 5, 2), 0);
-    EXPECT_NE(byteAt(field, 4, 3), 0);
+TEST(KyCFieldBaseTest, ClrDataClearsExactlyTheRectangleOrTheBorderAroundAKeptOne) {
+    struct Case {
+        KyCRect2 whole, keep;
+    } cases[] = {
+        {KyCRect2(2, 1, 6, 4), KyCRect2()},
+        {KyCRect2(7, 5, 100, 100), KyCRect2()},  // clipped to the field
+        // A 6x4 picture centred in the frame, as a smaller camera picture is placed.
+        {KyCRect2(0, 0, 9, 6), KyCRect2(KyCPos2(2, 1), KyCSize2(6, 4))},
+        {KyCRect2(1, 1, 4, 3), KyCRect2(3, 0, 20, 2)},  // keep reaches out of whole
+    };
+    for (const Case& c : cases) {
+        KyCFieldBase field(KyCRect2(KyCSize2(10, 7)), 3, 0);
+        paintPositions(field);
+        field.ClrData(c.whole, c.keep);
+        expectPixels(field, [&](int nX, int nY) {
+            const bool bCleared = isInside(c.whole, nX, nY) && !isInside(c.keep, nX, nY);
+            return bCleared ? 0 : mark(nX, nY);
+        });
+    }
 }
 
 TEST(KyCFieldBaseTest, CopyDataMovesEachPixelToItsPlaceAndClips) {
     KyCFieldBase source(KyCRect2(KyCSize2(8, 6)), 4, 0);
     paintPositions(source);
-    KyCFieldBase dest(KyCRect2(KyCSize2(8, 6)), 4, 0);
-
     // Smaller extent wins: 3x2 from a 3x2 source into a 5x5 destination rectangle.
+    KyCFieldBase dest(KyCRect2(KyCSize2(8, 6)), 4, 0);
     ASSERT_TRUE(dest.CopyData(source, KyCRect2(1, 2, 3, 3), KyCRect2(4, 0, 8, 4), 0));
-    for (int nY = 0; nY < 6; ++nY)
-        for (int nX = 0; nX < 8; ++nX) {
-            const bool bCopied = nX >= 4 && nX <= 6 && nY <= 1;
-            const unsigned char nExpected = bCopied ? byteAt(source, nX - 3, nY + 2) : 0;
-            EXPECT_EQ(byteAt(dest, nX, nY, 3), nExpected) << nX << "," << nY;
-        }
-
-    // A source rectangle reaching left of the source moves the destination along.
+    expectPixels(dest, [](int nX, int nY) {
+        return nX >= 4 && nX <= 6 && nY <= 1 ? mark(nX - 3, nY + 2) : 0;
+    });
+    // A source rectangle reaching out of the source moves the destination along.
     KyCFieldBase clipped(KyCRect2(KyCSize2(8, 6)), 4, 0);
-    ASSERT_TRUE(clipped.CopyData(source, KyCRect2(-2, 0, 1, 0), KyCRect2(3, 5, 6, 5), 0));
-    EXPECT_EQ(byteAt(clipped, 4, 5), 0);
-    EXPECT_EQ(byteAt(clipped, 5, 5), byteAt(source, 0, 0));
-    EXPECT_EQ(byteAt(clipped, 6, 5), byteAt(source, 1, 0));
+    ASSERT_TRUE(clipped.CopyData(source, KyCRect2(-2, -1, 1, 0), KyCRect2(3, 4, 6, 5), 0));
+    expectPixels(clipped, [](int nX, int nY) {
+        return nX >= 5 && nX <= 6 && nY == 5 ? mark(nX - 5, nY - 5) : 0;
+    });
+    // A destination reaching out of the field moves the source along.
+    KyCFieldBase edge(KyCRect2(KyCPos2(2, 2), KyCSize2(4, 4)), 4, 0);
+    ASSERT_TRUE(edge.CopyData(source, source.m_Rect, KyCRect2(0, 0, 7, 5), 0));
+    expectPixels(edge, mark);
 
     KyCFieldBase grey(KyCRect2(KyCSize2(8, 6)), 1, 0);
     EXPECT_FALSE(grey.CopyData(source, source.m_Rect, grey.m_Rect, 0));
@@ -219,36 +175,36 @@ TEST(KyCFieldBaseTest, CopyDataMovesEachPixelToItsPlaceAndClips) {
 }
 
 TEST(KyCFieldBaseTest, CopyDataWithinOneBufferHandlesOverlapInBothDirections) {
-    KyCFieldBase field(KyCRect2(KyCSize2(6, 6)), 1, 0);
-    paintPositions(field);
-    KyCFieldBase reference(KyCRect2(KyCSize2(6, 6)), 1, 0);
-    reference.CopyData(field, field.m_Rect, field.m_Rect, 0);
-
-    ASSERT_TRUE(field.CopyData(field, KyCRect2(0, 0, 3, 3), KyCRect2(1, 1, 4, 4), 0));
-    for (int nY = 1; nY <= 4; ++nY)
-        for (int nX = 1; nX <= 4; ++nX)
-            EXPECT_EQ(byteAt(field, nX, nY), byteAt(reference, nX - 1, nY - 1));
-
-    field.CopyData(reference, reference.m_Rect, field.m_Rect, 0);
-    ASSERT_TRUE(field.CopyData(field, KyCRect2(2, 2, 5, 5), KyCRect2(0, 0, 3, 3), 0));
-    for (int nY = 0; nY <= 3; ++nY)
-        for (int nX = 0; nX <= 3; ++nX)
-            EXPECT_EQ(byteAt(field, nX, nY), byteAt(reference, nX + 2, nY + 2));
+    for (int nShift : {1, -2}) {
+        KyCFieldBase field(KyCRect2(KyCSize2(6, 6)), 1, 0);
+        paintPositions(field);
+        const KyCRect2 from = nShift > 0 ? KyCRect2(0, 0, 3, 3) : KyCRect2(2, 2, 5, 5);
+        const KyCRect2 to(from.nLeft + nShift, from.nTop + nShift, from.nRight + nShift,
+                          from.nBottom + nShift);
+        ASSERT_TRUE(field.CopyData(field, from, to, 0));
+        expectPixels(field, [&](int nX, int nY) {
+            return isInside(to, nX, nY) ? mark(nX - nShift, nY - nShift) : mark(nX, nY);
+        });
+    }
 }
 
-TEST(KyCFieldBaseTest, PictureOfAPartCopiesIntoWrappedMemoryOfItsOwnSize) {
+TEST(KyCFieldBaseTest, WrappedMemoryIsUsedInPlaceAndNeverOwned) {
     // The display path: a centred part of a pooled frame goes into a target's own memory.
     KyCFieldBase frame(KyCRect2(KyCSize2(10, 4)), 4, 0);
     paintPositions(frame);
     KyCFieldBase picture = frame.Part(KyCRect2(KyCPos2(2, 0), KyCSize2(6, 4)));
     const int nTargetPitch = 6 * 4 + 8;
-    std::vector<unsigned char> target(nTargetPitch * 4, 0);
-    KyCFieldBase wrapped(target.data(), picture.m_Rect, 4, nTargetPitch);
-    ASSERT_TRUE(wrapped.CopyData(picture, picture.m_Rect, picture.m_Rect, 0));
-    for (int nRow = 0; nRow < 4; ++nRow)
-        for (int nCol = 0; nCol < 6; ++nCol)
-            EXPECT_EQ(target[nRow * nTargetPitch + nCol * 4], byteAt(frame, nCol + 2, nRow));
-    EXPECT_EQ(target[6 * 4], 0);  // the target's row padding is left alone
+    std::vector<unsigned char> target(nTargetPitch * 4, 0xAB);
+    {
+        KyCFieldBase wrapped(target.data(), picture.m_Rect, 4, nTargetPitch);
+        KyCFieldBase copy = wrapped;
+        EXPECT_TRUE(wrapped.IsLastRef());  // nothing is counted for foreign memory
+        ASSERT_TRUE(copy.CopyData(picture, picture.m_Rect, picture.m_Rect, 0));
+        expectPixels(wrapped, mark);
+    }
+    // The fields are gone and the memory is still ours (a sanitizer build would catch a free).
+    EXPECT_EQ(target[6 * 4], 0xAB) << "the target's row padding is left alone";
+    EXPECT_EQ(KyCFieldBase(target.data(), KyCRect2(KyCSize2(3, 3)), 1, 0).m_nPitch, 4);
 }
 
 TEST(KyCFieldBaseTest, SharesReleasedOnManyThreadsFreeTheBufferOnce) {

@@ -1,20 +1,17 @@
-// Memory source for node pool tests: records requests and can refuse or fake them.
+// Memory source for node pool tests: records requests and can refuse them.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <new>
-#include <set>
 #include <vector>
 
-// A CbPlexManager memory source whose answers the test chooses per request: real memory, a fake
-// address (never to be touched: for sizes no machine has), or a refusal. Records the bytes and
-// alignment of every request and every chunk given back, in order. Process-wide state: call
-// Reset at the start of each test.
+// A CbPlexManager memory source whose answers the test chooses per request: real memory or a
+// refusal. Records the bytes and alignment of every request and every chunk given back, in
+// order. Process-wide state: call Reset at the start of each test.
 class KyTestPlexMemory {
 public:
-    enum EAnswer { eReal, eFake, eRefuse };
+    enum EAnswer { eReal, eRefuse };
 
     static void Reset() {
         s_Answer = nullptr;
@@ -23,21 +20,15 @@ public:
         s_arrAlignments.clear();
         s_arrObtained.clear();
         s_arrFreed.clear();
-        s_setFake.clear();
     }
 
     static void* Allocate(std::size_t nBytes, std::size_t nAlignment) noexcept {
         const std::size_t nIndex = s_arrRequestBytes.size();
         s_arrRequestBytes.push_back(nBytes);
         s_arrAlignments.push_back(nAlignment);
-        const EAnswer eAnswer = s_Answer ? s_Answer(nIndex) : eReal;
-        void* pMemory = nullptr;
-        if (eAnswer == eReal) {
-            pMemory = ::operator new(nBytes, std::align_val_t(nAlignment), std::nothrow);
-        } else if (eAnswer == eFake) {
-            pMemory = reinterpret_cast<void*>(static_cast<std::uintptr_t>(nIndex + 1) << 32);
-            s_setFake.insert(pMemory);
-        }
+        if (s_Answer && s_Answer(nIndex) == eRefuse)
+            return nullptr;
+        void* pMemory = ::operator new(nBytes, std::align_val_t(nAlignment), std::nothrow);
         if (pMemory != nullptr)
             s_arrObtained.push_back(pMemory);
         return pMemory;
@@ -47,8 +38,7 @@ public:
         if (s_OnFree)
             s_OnFree();
         s_arrFreed.push_back(pMemory);
-        if (s_setFake.count(pMemory) == 0)
-            ::operator delete(pMemory, std::align_val_t(nAlignment));
+        ::operator delete(pMemory, std::align_val_t(nAlignment));
     }
 
     inline static std::function<EAnswer(std::size_t nIndex)> s_Answer;
@@ -57,5 +47,4 @@ public:
     inline static std::vector<std::size_t> s_arrAlignments;
     inline static std::vector<void*> s_arrObtained;  // non-null answers, in order
     inline static std::vector<void*> s_arrFreed;     // chunks given back, in order
-    inline static std::set<void*> s_setFake;
 };
