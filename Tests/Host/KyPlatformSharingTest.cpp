@@ -1,5 +1,5 @@
-// A file held open for writing can be neither deleted nor moved, whatever the spelling of its
-// path, as on Windows; other files and the file after closing are not affected.
+// A file held open for writing can be neither deleted, moved nor copied over, whatever the spelling
+// of its path, as on Windows; other files and the file after closing are not affected.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,7 +12,7 @@ using namespace KyPlatform;
 
 namespace {
 
-enum EOperation { eDelete, eMoveFrom, eMoveOnto, eOpenAgain };
+enum EOperation { eDelete, eMoveFrom, eMoveOnto, eCopyOnto, eOpenAgain };
 
 struct SSharingCase {
     const char* pszName;
@@ -36,6 +36,7 @@ const SSharingCase kCases[] = {
 #else
     {"MoveOntoHeld", eMoveOnto, L"held.avi", kErrorSharingViolation},
 #endif
+    {"CopyOntoHeld", eCopyOnto, L"held.avi", kErrorSharingViolation},
     {"OpenHeldAgain", eOpenAgain, L"held.avi", kErrorSharingViolation},
     {"DeleteAnotherFile", eDelete, L"free.avi", kErrorSuccess},
     {"MoveAnotherFile", eMoveFrom, L"free.avi", kErrorSuccess},
@@ -75,6 +76,9 @@ protected:
             case eMoveOnto:
                 bOk = MoveFileW(m_Dir.File(L"free.avi"), strPath);
                 break;
+            case eCopyOnto:
+                bOk = CopyFileW(m_Dir.File(L"free.avi"), strPath, false);
+                break;
             case eOpenAgain: {
                 KyFileHandle hFile = OpenFileForWrite(strPath);
                 bOk = hFile != nullptr;
@@ -103,7 +107,7 @@ TEST_P(KyPlatformSharingTest, HeldFileIsRefusedUntilClosed) {
     m_hHeld = nullptr;
     EXPECT_EQ(KyTestReadFile(m_Dir.File(L"held.avi")), "held+");
     // Closed, it is an ordinary file again.
-    if (c.eOperation == eMoveOnto) {
+    if (c.eOperation == eMoveOnto || c.eOperation == eCopyOnto) {
         ASSERT_TRUE(DeleteFileW(m_Dir.File(L"held.avi")));
     }
     EXPECT_EQ(run(c.eOperation, spelled(c.pszPath)), kErrorSuccess);

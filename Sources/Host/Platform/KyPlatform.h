@@ -80,7 +80,7 @@ KYHOST_API bool FindNextFileW(KyFindHandle hFind, KyFindData& data);
 KYHOST_API bool FindClose(KyFindHandle hFind);
 
 // A file that this process holds open for writing (OpenFileForWrite, and so the video writer and
-// the file stream) can be neither deleted nor moved (either side) while it is open:
+// the file stream) can be neither deleted, moved (either side) nor copied over while it is open:
 // kErrorSharingViolation, as Windows answers. On POSIX the file is found by its identity, so any
 // spelling of its path counts.
 // Fails (kErrorAlreadyExists) when the target exists; never replaces it.

@@ -167,7 +167,12 @@ bool CopyFileW(const std::wstring& strFrom, const std::wstring& strTo, bool bFai
         failWithFault(KyPlatformFaults::eCopy, strTo)) {
         return false;
     }
-    const unsigned nError = copyFile(toNative(strFrom), toNative(strTo), bFailIfExists);
+    // Truncating a file that is being written would destroy it: refused as Windows refuses it.
+    const std::string strNativeFrom = toNative(strFrom);
+    const std::string strNativeTo = toNative(strTo);
+    const unsigned nError = unlessHeld(strNativeTo, nullptr, [&]() {
+        return copyFile(strNativeFrom, strNativeTo, bFailIfExists);
+    });
     return nError == 0 || fail(nError);
 }
 

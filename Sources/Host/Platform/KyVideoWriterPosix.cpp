@@ -91,7 +91,7 @@ private:
     bool syncWhenDue();
 
     const KyVideoWriterSettings m_Settings;
-    AVFormatContext* m_pFormat = nullptr;        // owns the output file (pb) once opened
+    AVFormatContext* m_pFormat = nullptr;        // the muxer; its pb is ours, freed in close
     AVStream* m_pStream = nullptr;               // owned by m_pFormat
     AVPacket* m_pPacket = nullptr;               // reused for every frame; never owns the data
     KyPlatform::KyFileHandle m_hFile = nullptr;  // the file; m_pFormat->pb writes into it
@@ -172,6 +172,10 @@ void KyVideoWriterPosix::close() {
             av_write_trailer(m_pFormat);  // the index and the final header sizes
         if (m_pFormat->pb != nullptr) {
             avio_flush(m_pFormat->pb);
+            // The completed file is about to get its final name: its index must not be the
+            // part that a power cut takes.
+            if (m_bHeaderWritten && m_nSyncMilliseconds != 0)
+                KyPlatform::FlushFileToDisk(m_hFile);
             av_freep(&m_pFormat->pb->buffer);
             avio_context_free(&m_pFormat->pb);
         }
