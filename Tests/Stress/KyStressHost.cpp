@@ -46,9 +46,9 @@ KyStressHost::KyStressHost(KyICameraVideo& video, const std::wstring& strFirstDi
 
 void KyStressHost::RunThread(unsigned nSeed, Clock::time_point deadline) {
     std::mt19937 random(nSeed);
-    // About one control operation per thread every 2 s, browsing in between: recordings then
+    // About one control operation per thread every 1.5 s, browsing in between: recordings then
     // often run long enough to be sure to receive frames.
-    std::exponential_distribution<double> controlGap(1.0 / 2.0);
+    std::exponential_distribution<double> controlGap(1.0 / 1.5);
     Clock::time_point nextControl = Clock::now();
     while (Clock::now() < deadline) {
         if (Clock::now() >= nextControl) {
@@ -189,8 +189,8 @@ void KyStressHost::startRecording() {
 void KyStressHost::setMode(std::mt19937& random) {
     std::unique_lock<std::shared_mutex> lock(m_HostLock);
     recover(m_strDirectory);
-    // Camera mode three times as often as each of the others, video in half of them.
-    const int nMode = static_cast<int>(random() % 5) - 1;
+    // Camera mode four times as often as each of the others, video in half of them.
+    const int nMode = static_cast<int>(random() % 6) - 1;
     const ERUXVideoMode eMode = nMode > 1 ? eVideoModeCamera : static_cast<ERUXVideoMode>(nMode);
     const ERUXVideoMediaType eType =
         eMode == eVideoModeCamera && random() % 2 == 0 ? eVideoMediaTypeVideo : randomType(random);
