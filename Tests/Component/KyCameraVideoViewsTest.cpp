@@ -60,8 +60,11 @@ TEST(KyCameraVideoViewsTest, PacedRecordingThroughTheFactoryCountsRepeatsAndByte
             clock.AdvanceNs(1000000000 / 9);
             ASSERT_TRUE(KyTestDeliverMarked(*acquisition.GetDisplaySource()->GetDisplay(0),
                                             KyCSize2(64, 48)));
-            ASSERT_TRUE(KyTestWaitFor(
-                [&] { return pController->GetRecordingStatistics().nFramesWaiting == 0; }));
+            // Written once the loop has taken every copy of the frame.
+            ASSERT_TRUE(KyTestWaitFor([&] {
+                const SRecordingStatistics stats = pController->GetRecordingStatistics();
+                return stats.nFramesWaiting == 0 && accountsForEveryCopy(stats);
+            }));
         }
         const SRecordingStatistics running = pController->GetRecordingStatistics();
         EXPECT_TRUE(running.bRecording);
@@ -118,6 +121,11 @@ TEST(KyCameraVideoViewsTest, StalledWriterDropsCopiesAndCountsThem) {
         EXPECT_LE(stalled.nFramesDropped, nFrames - nMaxQueued);
         EXPECT_EQ(worker.GetDroppedFrameCount(), 0);  // the display face's answer stays 0
     }
+    // Written before the stop, which would clear what still waits.
+    ASSERT_TRUE(KyTestWaitFor([&] {
+        const SRecordingStatistics stats = worker.GetStatistics();
+        return stats.nFramesWaiting == 0 && accountsForEveryCopy(stats);
+    }));
     ASSERT_TRUE(worker.StopRecording());
     const SRecordingStatistics stats = worker.GetStatistics();
     EXPECT_EQ(stats.nFramesWaiting, 0u);

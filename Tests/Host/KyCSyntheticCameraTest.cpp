@@ -11,6 +11,7 @@
 #include "KyCSyntheticCamera.h"
 #include "KyCTestPattern.h"
 #include "KyTestRecordingDisplay.h"
+#include "KyTestWait.h"
 
 namespace {
 
@@ -228,13 +229,12 @@ TEST_F(KyCSyntheticCameraTest, SwitchedSourceGetsNoFurtherCalls) {
     m_Camera.SetDisplaySource(&m_Display);
     ASSERT_EQ(m_Camera.StartAcquisition(1), 0);
     ASSERT_TRUE(m_Display.WaitForFrames(1, kWaitMs));
-    // Switch while the next frame is inside the first display's GetBitmapBuffer.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
-    while (m_Display.GetCalls().back() != "GetBitmapBuffer(32x24,32)" &&
-           std::chrono::steady_clock::now() < giveUp)
-        std::this_thread::yield();
+    // Switch while the next frame is inside the first display's GetBitmapBuffer. The call log
+    // stops at 1000 entries, so the latest call is asked for by itself.
+    ASSERT_TRUE(KyTestWaitFor(
+        [&] { return m_Display.GetLastCall() == "GetBitmapBuffer(32x24,32)"; }, kWaitMs));
     m_Camera.SetDisplaySource(&second);
-    EXPECT_EQ(m_Display.GetCalls().back(), "ReleaseBitmapBuffer(true)")
+    EXPECT_EQ(m_Display.GetLastCall(), "ReleaseBitmapBuffer(true)")
         << "the switch returned before the frame in progress was released";
     m_Display.Close();
     EXPECT_EQ(m_Camera.GetDisplaySource(), &second);

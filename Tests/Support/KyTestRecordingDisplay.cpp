@@ -19,6 +19,7 @@ void KyTestRecordingDisplay::logCall(const std::string& strCall) {
         ++m_nLateCalls;
     if (m_arrCalls.size() < 1000)
         m_arrCalls.push_back(strCall);
+    m_strLastCall = strCall;
 }
 
 IAcquireDisplay* KyTestRecordingDisplay::GetDisplay(int nIndex) {
@@ -128,6 +129,11 @@ void KyTestRecordingDisplay::Close() {
 std::vector<std::string> KyTestRecordingDisplay::GetCalls() const {
     std::lock_guard<std::mutex> lock(m_Mutex);
     return m_arrCalls;
+}
+
+std::string KyTestRecordingDisplay::GetLastCall() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_strLastCall;
 }
 
 unsigned KyTestRecordingDisplay::GetFrameCount() const {

@@ -48,6 +48,8 @@ public:
 
     // What happened.
     std::vector<std::string> GetCalls() const;
+    // The latest call, also once the log is full.
+    std::string GetLastCall() const;
     unsigned GetFrameCount() const;  // valid releases of a handed-out buffer
     unsigned GetInvalidReleases() const;
     unsigned GetLateCalls() const;
@@ -62,6 +64,7 @@ private:
     mutable std::mutex m_Mutex;  // guards every field below; not held while calling out
     mutable std::condition_variable m_FrameAdded;
     std::vector<std::string> m_arrCalls;
+    std::string m_strLastCall;
     bool m_bRefuse = false;
     bool m_bBottomUp = false;
     unsigned m_nDelayMs = 0;

@@ -14,11 +14,11 @@ KyCLiveDisplay::KyCLiveDisplay() = default;
 KyCLiveDisplay::~KyCLiveDisplay() {
     std::thread thread;
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         m_bQuit = true;
         thread = std::move(m_RefreshThread);
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
     if (thread.joinable())
         thread.join();
 }
@@ -31,7 +31,7 @@ unsigned char* KyCLiveDisplay::GetBitmapBuffer(KyCSize2 size, int* pnPitch,
         return nullptr;
     const int nBytesPerPixel = static_cast<int>(nBitsPerPixel / 8);
     const int nPitch = (size.nWidth * nBytesPerPixel + 3) & ~3;
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     if (m_bWriting)
         return nullptr;
     try {
@@ -51,7 +51,7 @@ unsigned char* KyCLiveDisplay::GetBitmapBuffer(KyCSize2 size, int* pnPitch,
 
 void KyCLiveDisplay::ReleaseBitmapBuffer(bool bValid) {
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         if (!bValid) {
             ++m_nDropped;
             // A producer that was refused releases too: only the writer's release frees the
@@ -67,27 +67,27 @@ void KyCLiveDisplay::ReleaseBitmapBuffer(bool bValid) {
         m_BitmapSize = m_Shown.size;
         ++m_nPicturesShown;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
 }
 
 bool KyCLiveDisplay::IsBitmapBufferLocked() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bWriting;
 }
 
 int KyCLiveDisplay::GetDroppedFrameCount() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nDropped;
 }
 
 void KyCLiveDisplay::UpdateDisplay(int) {
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         if (!m_bStarted)
             return;
         m_bUpdatePending = true;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
 }
 
 void KyCLiveDisplay::StartDisplay(bool bStart) {
@@ -96,83 +96,84 @@ void KyCLiveDisplay::StartDisplay(bool bStart) {
         return;
     }
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         m_bStarted = true;
         if (!m_RefreshThread.joinable()) {
-            // The new thread blocks on m_Mutex until this scope ends.
+            // The new thread blocks on m_Lock until this scope ends.
             m_RefreshThread = std::thread(&KyCLiveDisplay::refreshLoop, this);
             m_idRefreshThread = m_RefreshThread.get_id();
         }
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
 }
 
 bool KyCLiveDisplay::StopDisplay() {
-    std::unique_lock<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_bStarted = false;
     m_bUpdatePending = false;
-    waitForCallbackLocked(lock);
+    waitForCallbackLocked();
     return true;
 }
 
 void KyCLiveDisplay::SetPixelFormat(int nPixelFormat) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_nPixelFormat = nPixelFormat;
 }
 
 int KyCLiveDisplay::GetPixelFormat() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nPixelFormat;
 }
 
 void KyCLiveDisplay::SetBitmapSize(KyCSize2 size) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_BitmapSize = size;
 }
 
 KyCSize2 KyCLiveDisplay::GetBitmapSize() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_BitmapSize;
 }
 
 KyCSize2 KyCLiveDisplay::GetPictureSize() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_Shown.size;
 }
 
 void KyCLiveDisplay::SetPictureCallback(CbPictureCallback callback) {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    std::swap(m_Callback, callback);
-    waitForCallbackLocked(lock);
-    lock.unlock();
+    {
+        CbCriticalSectionLock lock(m_Lock);
+        std::swap(m_Callback, callback);
+        waitForCallbackLocked();
+    }
     // callback now holds the old functor; its reference goes here, outside the lock.
 }
 
 void KyCLiveDisplay::SetDisplayState(int nState) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_nDisplayState = nState;
 }
 
 int KyCLiveDisplay::GetDisplayState() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nDisplayState;
 }
 
 void KyCLiveDisplay::FreezeDisplay() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_bFrozen = true;
 }
 
 void KyCLiveDisplay::ThawDisplay() {
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         m_bFrozen = false;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
 }
 
 void KyCLiveDisplay::ResetDisplay() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_Shown.size = KyCSize2(0, 0);
     m_Shown.nBytesPerPixel = 0;
     m_Shown.nPitch = 0;
@@ -181,7 +182,7 @@ void KyCLiveDisplay::ResetDisplay() {
 }
 
 bool KyCLiveDisplay::CopyPicture(KyCFieldBase& out) const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     if (m_Shown.nBytesPerPixel == 0 ||
         !out.Create(KyCRect2(m_Shown.size), m_Shown.nBytesPerPixel, 0)) {
         out.Empty();
@@ -197,68 +198,77 @@ bool KyCLiveDisplay::CopyPicture(KyCFieldBase& out) const {
 }
 
 int KyCLiveDisplay::GetPictureBytesPerPixel() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_Shown.nBytesPerPixel;
 }
 
 unsigned KyCLiveDisplay::GetPicturesShown() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nPicturesShown;
 }
 
 bool KyCLiveDisplay::WaitForPicture(unsigned nMinCount, unsigned nTimeoutMs) const {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    return m_Changed.wait_for(lock, std::chrono::milliseconds(nTimeoutMs),
-                              [&] { return m_nPicturesShown >= nMinCount; });
+    const auto deadline = CbCondition::After(nTimeoutMs);
+    CbCriticalSectionLock lock(m_Lock);
+    while (m_nPicturesShown < nMinCount) {
+        if (!m_Changed.WaitUntil(m_Lock, deadline))
+            return m_nPicturesShown >= nMinCount;
+    }
+    return true;
 }
 
 bool KyCLiveDisplay::IsPictureCallbackSet() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_Callback.IsValid();
 }
 
 bool KyCLiveDisplay::IsDisplayStarted() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bStarted;
 }
 
 bool KyCLiveDisplay::IsDisplayFrozen() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bFrozen;
 }
 
 unsigned KyCLiveDisplay::GetRefreshCount() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nRefreshes;
 }
 
 unsigned KyCLiveDisplay::GetResetCount() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nResets;
 }
 
 bool KyCLiveDisplay::WaitForRefresh(unsigned nMinCount, unsigned nTimeoutMs) const {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    return m_Changed.wait_for(lock, std::chrono::milliseconds(nTimeoutMs),
-                              [&] { return m_nRefreshes >= nMinCount; });
+    const auto deadline = CbCondition::After(nTimeoutMs);
+    CbCriticalSectionLock lock(m_Lock);
+    while (m_nRefreshes < nMinCount) {
+        if (!m_Changed.WaitUntil(m_Lock, deadline))
+            return m_nRefreshes >= nMinCount;
+    }
+    return true;
 }
 
-void KyCLiveDisplay::waitForCallbackLocked(std::unique_lock<std::mutex>& lock) {
+void KyCLiveDisplay::waitForCallbackLocked() {
     if (std::this_thread::get_id() == m_idRefreshThread)
         return;  // called from inside the callback: that call is the one in progress
     if (!m_bCallbackRunning)
         return;
     // Wait for that call only: under steady updates the next one may start at once.
     const unsigned nStart = m_nRefreshes;
-    m_Changed.wait(lock, [&] { return m_nRefreshes != nStart; });
+    while (m_nRefreshes == nStart)
+        m_Changed.Wait(m_Lock);
 }
 
 void KyCLiveDisplay::refreshLoop() {
     KyPlatform::SetCurrentThreadName(L"LiveDisplay");
-    std::unique_lock<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     for (;;) {
-        m_Changed.wait(lock,
-                       [&] { return m_bQuit || (m_bStarted && !m_bFrozen && m_bUpdatePending); });
+        while (!m_bQuit && !(m_bStarted && !m_bFrozen && m_bUpdatePending))
+            m_Changed.Wait(m_Lock);
         if (m_bQuit)
             return;
         m_bUpdatePending = false;
@@ -266,16 +276,16 @@ void KyCLiveDisplay::refreshLoop() {
         if (!callback.IsValid())
             continue;
         m_bCallbackRunning = true;
-        lock.unlock();
+        m_Lock.Leave();
         try {
             callback(this);
         } catch (...) {
             // A failing refresh must not end the display; the next update tries again.
         }
         callback = CbPictureCallback();  // a replaced functor may die here, outside the lock
-        lock.lock();
+        m_Lock.Enter();
         m_bCallbackRunning = false;
         ++m_nRefreshes;
-        m_Changed.notify_all();
+        m_Changed.NotifyAll();
     }
 }

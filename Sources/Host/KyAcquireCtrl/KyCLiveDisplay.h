@@ -1,11 +1,11 @@
 // The built-in live display: shows the pictures written into it and pulls new ones by callback.
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 #include <vector>
 
+#include "CbCondition.h"
+#include "CbCriticalSection.h"
 #include "KyCAcquireDisplayBase.h"
 #include "KyHostApi.h"
 
@@ -22,14 +22,14 @@ class KyCFieldBase;
 // Threads: any thread may call any operation. The picture callback runs only on the refresh
 // thread, which is started by the first StartDisplay(true) and ends with the display.
 //
-// Lock discipline: m_Mutex is a leaf lock. The display never holds it while calling out, in
-// particular not while calling the picture callback, which typically takes its owner's lock and
-// then calls back into GetBitmapBuffer here; and UpdateDisplay never waits for a refresh, so a
-// producer may call it while holding that same owner's lock.
-// StopDisplay and SetPictureCallback guarantee that, once they return, the callback they removed
-// is not called again: they wait for a call of it in progress on the refresh thread (not when the
-// refresh thread itself calls them). So a caller on another thread must not hold a lock that the
-// callback takes, or the two wait for each other.
+// Lock discipline: m_Lock is a leaf lock, entered once at a time. The display never holds it while
+// calling out, in particular not while calling the picture callback, which typically takes its
+// owner's lock and then calls back into GetBitmapBuffer here; and UpdateDisplay never waits for a
+// refresh, so a producer may call it while holding that same owner's lock. StopDisplay and
+// SetPictureCallback guarantee that, once they return, the callback they removed is not called
+// again: they wait for a call of it in progress on the refresh thread (not when the refresh thread
+// itself calls them). So a caller on another thread must not hold a lock that the callback takes,
+// or the two wait for each other.
 //
 // Only one producer may write at a time: a second GetBitmapBuffer before the release gets null.
 class KYHOST_API KyCLiveDisplay : public KyCAcquireDisplayBase {
@@ -96,31 +96,35 @@ private:
 
     void refreshLoop();
     // Waits for a callback call in progress to finish, unless this is the refresh thread.
-    void waitForCallbackLocked(std::unique_lock<std::mutex>& lock);
+    void waitForCallbackLocked() KY_REQUIRES(m_Lock);
 
-    mutable std::mutex m_Mutex;  // guards every field below; leaf lock, see the class comment
+    // Guards every field below; a leaf lock, see the class comment.
+    mutable CbCriticalSection m_Lock;
     // Signalled on: a refresh request, a start or stop, a callback call finished, a picture shown.
-    mutable std::condition_variable m_Changed;
+    CbCondition m_Changed;
 
-    CbPictureCallback m_Callback;
-    bool m_bStarted = false;
-    bool m_bFrozen = false;
-    bool m_bUpdatePending = false;
-    bool m_bQuit = false;
-    bool m_bCallbackRunning = false;
-    unsigned m_nRefreshes = 0;  // callback calls finished
-    std::thread m_RefreshThread;
-    std::thread::id m_idRefreshThread;
+    CbPictureCallback m_Callback KY_GUARDED_BY(m_Lock);
+    bool m_bStarted KY_GUARDED_BY(m_Lock) = false;
+    bool m_bFrozen KY_GUARDED_BY(m_Lock) = false;
+    bool m_bUpdatePending KY_GUARDED_BY(m_Lock) = false;
+    bool m_bQuit KY_GUARDED_BY(m_Lock) = false;
+    bool m_bCallbackRunning KY_GUARDED_BY(m_Lock) = false;
+    unsigned m_nRefreshes KY_GUARDED_BY(m_Lock) = 0;  // callback calls finished
+    // The refresh thread "LiveDisplay": started by the first StartDisplay(true), joined by the
+    // destructor; it runs refreshLoop, which holds m_Lock except around the callback.
+    std::thread m_RefreshThread KY_GUARDED_BY(m_Lock);
+    std::thread::id m_idRefreshThread KY_GUARDED_BY(m_Lock);
 
-    Picture m_Write;  // handed out by GetBitmapBuffer; written without the lock by the producer
-    bool m_bWriting = false;
-    std::thread::id m_idWriter;
-    Picture m_Shown;
-    unsigned m_nPicturesShown = 0;
-    int m_nDropped = 0;
+    // Handed out by GetBitmapBuffer; its pixels are written without the lock by the producer.
+    Picture m_Write KY_GUARDED_BY(m_Lock);
+    bool m_bWriting KY_GUARDED_BY(m_Lock) = false;
+    std::thread::id m_idWriter KY_GUARDED_BY(m_Lock);
+    Picture m_Shown KY_GUARDED_BY(m_Lock);
+    unsigned m_nPicturesShown KY_GUARDED_BY(m_Lock) = 0;
+    int m_nDropped KY_GUARDED_BY(m_Lock) = 0;
 
-    int m_nPixelFormat = 15;
-    KyCSize2 m_BitmapSize;
-    int m_nDisplayState = 0;
-    unsigned m_nResets = 0;
+    int m_nPixelFormat KY_GUARDED_BY(m_Lock) = 15;
+    KyCSize2 m_BitmapSize KY_GUARDED_BY(m_Lock);
+    int m_nDisplayState KY_GUARDED_BY(m_Lock) = 0;
+    unsigned m_nResets KY_GUARDED_BY(m_Lock) = 0;
 };

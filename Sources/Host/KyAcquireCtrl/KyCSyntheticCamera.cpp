@@ -3,75 +3,43 @@
 
 #include <chrono>
 #include <cmath>
-#include <system_error>
 
 #include "IAcquireDisplay.h"
 #include "IAcquireDisplaySource.h"
 #include "KyCTestPattern.h"
-#include "KyPlatform.h"
 
 namespace {
 typedef std::chrono::steady_clock Clock;
 }
 
-KyCSyntheticCamera::KyCSyntheticCamera() : m_FrameSize(kDefaultWidth, kDefaultHeight) {}
+KyCSyntheticCamera::KyCSyntheticCamera()
+    : KyCCameraBase(L"SyntheticCamera"), m_FrameSize(kDefaultWidth, kDefaultHeight) {}
 
 KyCSyntheticCamera::~KyCSyntheticCamera() {
     StopAcquisition(1, 0);
-    std::thread thread;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        m_bQuit = true;
-        thread = std::move(m_Thread);
-    }
-    m_Changed.notify_all();
-    if (!thread.joinable())
-        return;
-    if (thread.get_id() == std::this_thread::get_id())
-        thread.detach();  // destroyed from inside a delivery: the loop ends on m_bQuit
-    else
-        thread.join();
-}
-
-void KyCSyntheticCamera::GetImageSize(int* pnHeight, int* pnWidth) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    if (pnHeight)
-        *pnHeight = m_FrameSize.nHeight;
-    if (pnWidth)
-        *pnWidth = m_FrameSize.nWidth;
-}
-
-void KyCSyntheticCamera::SetDisplaySource(IAcquireDisplaySource* pSource) {
-    CbCriticalSectionLock delivery(m_DeliveryLock);  // waits for a frame in progress
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_pSource = pSource;
+    endThread();
 }
 
 int KyCSyntheticCamera::StartAcquisition(int) {
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        if (!m_Thread.joinable()) {
-            try {
-                m_Thread = std::thread(&KyCSyntheticCamera::threadLoop, this);
-            } catch (const std::system_error&) {
-                return -1;
-            }
-        }
+        CbCriticalSectionLock lock(m_Lock);
+        if (!startThreadLocked())
+            return -1;
         if (!m_bRunning) {
             m_bRunning = true;
             ++m_nSchedule;
         }
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
     return 0;
 }
 
 bool KyCSyntheticCamera::StopAcquisition(int, int) {
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         m_bRunning = false;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
     // Every delivery checks m_bRunning under this lock: passing through it waits for the one
     // frame that may have started before the flag fell.
     CbCriticalSectionLock delivery(m_DeliveryLock);
@@ -79,25 +47,25 @@ bool KyCSyntheticCamera::StopAcquisition(int, int) {
 }
 
 bool KyCSyntheticCamera::IsAcquisitionRunning() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bRunning;
 }
 
 bool KyCSyntheticCamera::IsAcquisitionReady() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bReady;
 }
 
 bool KyCSyntheticCamera::SetFrameSize(KyCSize2 size) {
     if (size.nWidth <= 0 || size.nHeight <= 0 || size.nWidth > kMaxSide || size.nHeight > kMaxSide)
         return false;
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_FrameSize = size;
     return true;
 }
 
 KyCSize2 KyCSyntheticCamera::GetFrameSize() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_FrameSize;
 }
 
@@ -105,90 +73,72 @@ bool KyCSyntheticCamera::SetFrameRate(float fFramesPerSecond) {
     if (!std::isfinite(fFramesPerSecond) || fFramesPerSecond < 0.0f || fFramesPerSecond > 1000.0f)
         return false;
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         m_fFrameRate = fFramesPerSecond;
         ++m_nSchedule;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
     return true;
 }
 
 float KyCSyntheticCamera::GetFrameRate() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_fFrameRate;
 }
 
 void KyCSyntheticCamera::SetPixelFormat(int nPixelFormat) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_nPixelFormat = nPixelFormat;
 }
 
 int KyCSyntheticCamera::GetPixelFormat() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nPixelFormat;
 }
 
 int KyCSyntheticCamera::GetBytesPerPixel() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nPixelFormat == 15 ? 4 : 1;
 }
 
 void KyCSyntheticCamera::SetAcquisitionReady(bool bReady) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_bReady = bReady;
-}
-
-IAcquireDisplaySource* KyCSyntheticCamera::GetDisplaySource() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_pSource;
 }
 
 bool KyCSyntheticCamera::DeliverFrameNow() {
     return deliverFrame();
 }
 
-unsigned KyCSyntheticCamera::GetFramesDelivered() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nDelivered;
-}
-
 unsigned KyCSyntheticCamera::GetFramesRefused() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nRefused;
 }
 
 unsigned KyCSyntheticCamera::GetFramesWithoutDisplay() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nWithoutDisplay;
 }
 
 unsigned KyCSyntheticCamera::GetNextFrameNumber() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nNextFrameNumber;
-}
-
-bool KyCSyntheticCamera::WaitForFramesDelivered(unsigned nMinCount, unsigned nTimeoutMs) const {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    return m_Changed.wait_for(lock, std::chrono::milliseconds(nTimeoutMs),
-                              [&] { return m_nDelivered >= nMinCount; });
 }
 
 bool KyCSyntheticCamera::deliverFrame() {
     CbCriticalSectionLock delivery(m_DeliveryLock);
-    IAcquireDisplaySource* pSource = nullptr;
     KyCSize2 size;
     int nBytesPerPixel = 4;
     unsigned nFrameNumber = 0;
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         if (!m_bRunning)
             return false;
-        pSource = m_pSource;
         size = m_FrameSize;
         nBytesPerPixel = m_nPixelFormat == 15 ? 4 : 1;
         nFrameNumber = m_nNextFrameNumber++;
     }
-    IAcquireDisplay* pDisplay = pSource ? pSource->GetDisplay(0) : nullptr;
+    IAcquireDisplay* pDisplay = displayForDelivery();
     bool bTaken = false;
     if (pDisplay) {
         int nPitch = 0;
@@ -203,7 +153,7 @@ bool KyCSyntheticCamera::deliverFrame() {
         pDisplay->ReleaseBitmapBuffer(bTaken);
     }
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         if (!pDisplay)
             ++m_nWithoutDisplay;
         else if (bTaken)
@@ -211,18 +161,18 @@ bool KyCSyntheticCamera::deliverFrame() {
         else
             ++m_nRefused;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
     return bTaken;
 }
 
 void KyCSyntheticCamera::threadLoop() {
-    KyPlatform::SetCurrentThreadName(L"SyntheticCamera");
-    std::unique_lock<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     unsigned nSchedule = m_nSchedule - 1;  // forces a new schedule on the first frame
     Clock::time_point deadline;
     for (;;) {
-        m_Changed.wait(lock, [&] { return m_bQuit || (m_bRunning && m_fFrameRate > 0.0f); });
-        if (m_bQuit)
+        while (!quitRequestedLocked() && !(m_bRunning && m_fFrameRate > 0.0f))
+            m_Changed.Wait(m_Lock);
+        if (quitRequestedLocked())
             return;
         const Clock::duration interval = std::chrono::duration_cast<Clock::duration>(
             std::chrono::duration<double>(1.0 / m_fFrameRate));
@@ -230,21 +180,26 @@ void KyCSyntheticCamera::threadLoop() {
             nSchedule = m_nSchedule;
             deadline = Clock::now();  // the first frame of a schedule goes out at once
         }
-        const unsigned nWaitSchedule = nSchedule;
-        if (m_Changed.wait_until(lock, deadline, [&] {
-                return m_bQuit || !m_bRunning || m_nSchedule != nWaitSchedule;
-            }))
-            continue;  // stopped, quit or rescheduled meanwhile
+        // Until the deadline, unless stopped, quit or rescheduled meanwhile.
+        bool bInterrupted = false;
+        for (bool bWaiting = true; bWaiting;) {
+            bWaiting = m_Changed.WaitUntil(m_Lock, deadline);
+            bInterrupted = quitRequestedLocked() || !m_bRunning || m_nSchedule != nSchedule;
+            if (bInterrupted)
+                break;
+        }
+        if (bInterrupted)
+            continue;
         deadline += interval;
         const Clock::time_point now = Clock::now();
         if (now > deadline + interval)
             deadline = now;  // far behind: skip what was missed instead of a burst
-        lock.unlock();
+        m_Lock.Leave();
         try {
             deliverFrame();
         } catch (...) {
             // A display that throws loses this frame; the camera keeps running.
         }
-        lock.lock();
+        m_Lock.Enter();
     }
 }

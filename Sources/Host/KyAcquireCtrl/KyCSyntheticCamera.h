@@ -1,14 +1,9 @@
 // The built-in acquisition: a synthetic camera that delivers a moving test picture.
 #pragma once
 
-#include <condition_variable>
-#include <mutex>
-#include <thread>
-
-#include "CbCriticalSection.h"
+#include "KyCCameraBase.h"
 #include "KyCGeometry.h"
 #include "KyHostApi.h"
-#include "KyIAcquisition.h"
 
 // While acquisition runs, its own frame-delivery thread ("SyntheticCamera") writes one frame of
 // the KyCTestPattern picture per frame interval into GetDisplay(0) of the display source set
@@ -24,9 +19,9 @@
 // caller must not hold a lock that the display's GetBitmapBuffer or ReleaseBitmapBuffer take
 // (the display itself may call them from inside a delivery: the delivery lock is re-entrant).
 //
-// Locks, in this order: m_DeliveryLock (held across one whole delivery, calls into the display),
-// then m_Mutex (a leaf: nothing is called while it is held).
-class KYHOST_API KyCSyntheticCamera : public KyIAcquisition {
+// Locks (KyCCameraBase), in this order: m_DeliveryLock (held across one whole delivery, calls
+// into the display), then m_Lock (a leaf: nothing is called while it is held).
+class KYHOST_API KyCSyntheticCamera : public KyCCameraBase {
 public:
     static const int kMaxSide = 8192;
     static const int kDefaultWidth = 640;
@@ -38,9 +33,6 @@ public:
     KyCSyntheticCamera(const KyCSyntheticCamera&) = delete;
     KyCSyntheticCamera& operator=(const KyCSyntheticCamera&) = delete;
 
-    // Height first, then width; a null pointer is skipped.
-    void GetImageSize(int* pnHeight, int* pnWidth) override;
-    void SetDisplaySource(IAcquireDisplaySource* pSource) override;
     // Any mode; 0 when running afterwards, -1 when the delivery thread could not be started.
     int StartAcquisition(int nMode) override;
     // Any mode and flags; always true.
@@ -58,41 +50,30 @@ public:
     int GetPixelFormat() const;
     int GetBytesPerPixel() const;  // 4 or 1, as the pixel format says
     void SetAcquisitionReady(bool bReady);
-    IAcquireDisplaySource* GetDisplaySource() const;
 
     // Delivers one frame on the calling thread while acquisition runs; true when the display
     // took it (released valid).
     bool DeliverFrameNow();
 
-    // Frames released valid, frames refused (no buffer), frames with no display to go to.
-    unsigned GetFramesDelivered() const;
+    // Frames refused (no buffer), frames with no display to go to; GetFramesDelivered counts
+    // those released valid.
     unsigned GetFramesRefused() const;
     unsigned GetFramesWithoutDisplay() const;
     unsigned GetNextFrameNumber() const;  // the number the next frame carries in its picture
-    bool WaitForFramesDelivered(unsigned nMinCount, unsigned nTimeoutMs) const;
 
 private:
-    void threadLoop();
+    void threadLoop() override;
+    KyCSize2 frameSizeLocked() const KY_REQUIRES(m_Lock) override { return m_FrameSize; }
     bool deliverFrame();
 
-    // Held across one delivery; SetDisplaySource and StopAcquisition pass through it to wait for
-    // a frame in progress. Re-entrant, so that a display may call back from inside a delivery.
-    CbCriticalSection m_DeliveryLock;
-
-    mutable std::mutex m_Mutex;  // guards every field below
-    // Signalled on: start, stop, a setting changed, quit (thread), a frame counted (waiters).
-    mutable std::condition_variable m_Changed;
-    IAcquireDisplaySource* m_pSource = nullptr;
-    KyCSize2 m_FrameSize;
-    float m_fFrameRate = 15.0f;
-    int m_nPixelFormat = 15;
-    bool m_bReady = true;
-    bool m_bRunning = false;
-    bool m_bQuit = false;
-    unsigned m_nSchedule = 0;  // changes when pacing must start anew (start, rate changed)
-    unsigned m_nNextFrameNumber = 0;
-    unsigned m_nDelivered = 0;
-    unsigned m_nRefused = 0;
-    unsigned m_nWithoutDisplay = 0;
-    std::thread m_Thread;  // started by the first StartAcquisition, ended by the destructor
+    // Guarded by KyCCameraBase::m_Lock.
+    KyCSize2 m_FrameSize KY_GUARDED_BY(m_Lock);
+    float m_fFrameRate KY_GUARDED_BY(m_Lock) = 15.0f;
+    int m_nPixelFormat KY_GUARDED_BY(m_Lock) = 15;
+    bool m_bReady KY_GUARDED_BY(m_Lock) = true;
+    // Changes when pacing must start anew (start, rate changed).
+    unsigned m_nSchedule KY_GUARDED_BY(m_Lock) = 0;
+    unsigned m_nNextFrameNumber KY_GUARDED_BY(m_Lock) = 0;
+    unsigned m_nRefused KY_GUARDED_BY(m_Lock) = 0;
+    unsigned m_nWithoutDisplay KY_GUARDED_BY(m_Lock) = 0;
 };

@@ -1,37 +1,21 @@
 // The V4L2 camera: negotiation, streaming and its frame-delivery thread.
 #include "KyCV4L2Camera.h"
 
-#include <chrono>
-#include <system_error>
-
 #include "IAcquireDisplay.h"
 #include "IAcquireDisplaySource.h"
 #include "KyCV4L2FormatChoice.h"
-#include "KyPlatform.h"
 #include "KyV4L2Converter.h"
 #include "KyV4L2Device.h"
 
 KyCV4L2Camera::KyCV4L2Camera() : KyCV4L2Camera(KyCreateV4L2Device()) {}
 
 KyCV4L2Camera::KyCV4L2Camera(std::unique_ptr<KyV4L2Device> pDevice)
-    : m_pDevice(std::move(pDevice)) {}
+    : KyCCameraBase(L"V4L2Camera"), m_pDevice(std::move(pDevice)) {}
 
 KyCV4L2Camera::~KyCV4L2Camera() {
     StopAcquisition(1, 0);
     Close();
-    std::thread thread;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        m_bQuit = true;
-        thread = std::move(m_Thread);
-    }
-    m_Changed.notify_all();
-    if (!thread.joinable())
-        return;
-    if (thread.get_id() == std::this_thread::get_id())
-        thread.detach();  // destroyed from inside a delivery: the loop ends on m_bQuit
-    else
-        thread.join();
+    endThread();
 }
 
 EV4L2Result KyCV4L2Camera::Open(const std::string& strPath, KyCSize2 wished,
@@ -40,7 +24,7 @@ EV4L2Result KyCV4L2Camera::Open(const std::string& strPath, KyCSize2 wished,
     Close();
     CbCriticalSectionLock device(m_DeviceLock);
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         m_strPath = strPath;
     }
     if (!m_pDevice) {
@@ -82,7 +66,7 @@ EV4L2Result KyCV4L2Camera::Open(const std::string& strPath, KyCSize2 wished,
     if (fFramesPerSecond > 0.0f)
         m_pDevice->SetFrameRate(fFramesPerSecond);  // a driver without the setting keeps its own
 
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_Format = format;
     m_strCard = m_pDevice->GetCardName();
     m_strError.clear();
@@ -97,49 +81,35 @@ void KyCV4L2Camera::Close() {
     if (m_pDevice)
         m_pDevice->Close();
     m_pConverter.reset();
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_bOpen = false;
     m_Format = KyV4L2Format();
 }
 
 bool KyCV4L2Camera::IsOpen() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bOpen;
 }
 
 KyV4L2Format KyCV4L2Camera::GetFormat() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_Format;
 }
 
 std::string KyCV4L2Camera::GetCardName() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_strCard;
 }
 
 std::string KyCV4L2Camera::GetErrorText() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_strError;
-}
-
-void KyCV4L2Camera::GetImageSize(int* pnHeight, int* pnWidth) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    if (pnHeight)
-        *pnHeight = m_Format.size.nHeight;
-    if (pnWidth)
-        *pnWidth = m_Format.size.nWidth;
-}
-
-void KyCV4L2Camera::SetDisplaySource(IAcquireDisplaySource* pSource) {
-    CbCriticalSectionLock delivery(m_DeliveryLock);  // waits for a delivery in progress
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_pSource = pSource;
 }
 
 int KyCV4L2Camera::StartAcquisition(int) {
     CbCriticalSectionLock device(m_DeviceLock);
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         if (!m_bOpen || m_bLost)
             return -1;
     }
@@ -152,29 +122,25 @@ int KyCV4L2Camera::StartAcquisition(int) {
         m_bStreaming = true;
     }
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        if (!m_Thread.joinable()) {
-            try {
-                m_Thread = std::thread(&KyCV4L2Camera::threadLoop, this);
-            } catch (const std::system_error&) {
-                m_pDevice->StopStreaming();
-                m_bStreaming = false;
-                m_strError = m_strPath + ": the camera's delivery thread could not be started";
-                return -1;
-            }
+        CbCriticalSectionLock lock(m_Lock);
+        if (!startThreadLocked()) {
+            m_pDevice->StopStreaming();
+            m_bStreaming = false;
+            m_strError = m_strPath + ": the camera's delivery thread could not be started";
+            return -1;
         }
         m_bRunning = true;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
     return 0;
 }
 
 bool KyCV4L2Camera::StopAcquisition(int, int) {
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         m_bRunning = false;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
     // The thread holds the device lock across one wait and delivery: passing it waits for them.
     CbCriticalSectionLock device(m_DeviceLock);
     if (m_bStreaming) {
@@ -185,53 +151,47 @@ bool KyCV4L2Camera::StopAcquisition(int, int) {
 }
 
 bool KyCV4L2Camera::IsAcquisitionRunning() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bRunning;
 }
 
 bool KyCV4L2Camera::IsAcquisitionReady() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bOpen && !m_bLost;
 }
 
 bool KyCV4L2Camera::IsLost() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_bLost;
 }
 
 bool KyCV4L2Camera::WaitForLost(unsigned nTimeoutMs) const {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    return m_Changed.wait_for(lock, std::chrono::milliseconds(nTimeoutMs), [&] { return m_bLost; });
-}
-
-unsigned KyCV4L2Camera::GetFramesDelivered() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nDelivered;
+    const auto deadline = CbCondition::After(nTimeoutMs);
+    CbCriticalSectionLock lock(m_Lock);
+    while (!m_bLost) {
+        if (!m_Changed.WaitUntil(m_Lock, deadline))
+            return m_bLost;
+    }
+    return true;
 }
 
 unsigned KyCV4L2Camera::GetFramesDamaged() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nDamaged;
 }
 
 unsigned KyCV4L2Camera::GetFramesRefused() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     return m_nRefused;
 }
 
-bool KyCV4L2Camera::WaitForFramesDelivered(unsigned nMinCount, unsigned nTimeoutMs) const {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    return m_Changed.wait_for(lock, std::chrono::milliseconds(nTimeoutMs),
-                              [&] { return m_nDelivered >= nMinCount; });
-}
-
 void KyCV4L2Camera::threadLoop() {
-    KyPlatform::SetCurrentThreadName(L"V4L2Camera");
     for (;;) {
         {
-            std::unique_lock<std::mutex> lock(m_Mutex);
-            m_Changed.wait(lock, [&] { return m_bQuit || m_bRunning; });
-            if (m_bQuit)
+            CbCriticalSectionLock lock(m_Lock);
+            while (!quitRequestedLocked() && !m_bRunning)
+                m_Changed.Wait(m_Lock);
+            if (quitRequestedLocked())
                 return;
         }
         try {
@@ -245,7 +205,7 @@ void KyCV4L2Camera::threadLoop() {
 void KyCV4L2Camera::serviceDevice() {
     CbCriticalSectionLock device(m_DeviceLock);
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         if (!m_bRunning)
             return;  // stopped while this thread waited for the lock
     }
@@ -270,14 +230,12 @@ void KyCV4L2Camera::serviceDevice() {
 
 void KyCV4L2Camera::deliverFrame(const unsigned char* pFrame, std::size_t nBytes) {
     CbCriticalSectionLock delivery(m_DeliveryLock);
-    IAcquireDisplaySource* pSource;
     KyCSize2 size;
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        pSource = m_pSource;
+        CbCriticalSectionLock lock(m_Lock);
         size = m_Format.size;
     }
-    IAcquireDisplay* pDisplay = pSource ? pSource->GetDisplay(0) : nullptr;
+    IAcquireDisplay* pDisplay = displayForDelivery();
     bool bBuffer = false, bValid = false;
     if (pDisplay) {
         int nPitch = 0;
@@ -291,7 +249,7 @@ void KyCV4L2Camera::deliverFrame(const unsigned char* pFrame, std::size_t nBytes
         pDisplay->ReleaseBitmapBuffer(bValid);
     }
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         if (bValid)
             ++m_nDelivered;
         else if (bBuffer)
@@ -299,7 +257,7 @@ void KyCV4L2Camera::deliverFrame(const unsigned char* pFrame, std::size_t nBytes
         else
             ++m_nRefused;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
 }
 
 void KyCV4L2Camera::loseDevice(EV4L2Result eResult) {
@@ -309,15 +267,15 @@ void KyCV4L2Camera::loseDevice(EV4L2Result eResult) {
     // Whatever the device said, a camera that fails while streaming is gone for this host.
     setError(eV4L2Gone, strDetail.empty() ? std::string(KyV4L2ResultText(eResult)) : strDetail);
     {
-        std::lock_guard<std::mutex> lock(m_Mutex);
+        CbCriticalSectionLock lock(m_Lock);
         m_bRunning = false;
         m_bLost = true;
     }
-    m_Changed.notify_all();
+    m_Changed.NotifyAll();
 }
 
 void KyCV4L2Camera::setError(EV4L2Result eResult, const std::string& strDetail) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+    CbCriticalSectionLock lock(m_Lock);
     m_strError = m_strPath + ": " + KyV4L2ResultText(eResult);
     if (!strDetail.empty())
         m_strError += " (" + strDetail + ")";

@@ -1,16 +1,13 @@
 // A V4L2 camera as the host acquisition: frames converted to BGRA on its own delivery thread.
 #pragma once
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "CbCriticalSection.h"
+#include "KyCCameraBase.h"
 #include "KyCGeometry.h"
 #include "KyHostApi.h"
-#include "KyIAcquisition.h"
 #include "KyV4L2Types.h"
 
 class IAcquireDisplaySource;
@@ -34,9 +31,10 @@ class KyV4L2Device;
 // StopAcquisition also waits for a frame wait in progress (at most kWaitSliceMs).
 //
 // Locks, in this order: m_DeviceLock (every device and converter call; the delivery thread holds
-// it across one frame wait and delivery), m_DeliveryLock (across the display calls; re-entrant so
-// that a display may call back), then m_Mutex (leaf: the state fields; nothing is called inside).
-class KYHOST_API KyCV4L2Camera : public KyIAcquisition {
+// it across one frame wait and delivery), then KyCCameraBase's m_DeliveryLock (across the display
+// calls; re-entrant so that a display may call back) and m_Lock (leaf: the state fields; nothing
+// is called inside).
+class KYHOST_API KyCV4L2Camera : public KyCCameraBase {
 public:
     static constexpr unsigned kBufferCount = 4;
     // Longest single wait for a frame before the thread looks at its state again.
@@ -62,9 +60,7 @@ public:
     // "/dev/video0: no such device (open: No such file or directory)".
     std::string GetErrorText() const;
 
-    // Height first, then width: the negotiated size, 0 × 0 when closed. Null pointers skipped.
-    void GetImageSize(int* pnHeight, int* pnWidth) override;
-    void SetDisplaySource(IAcquireDisplaySource* pSource) override;
+    // GetImageSize: the negotiated size, 0 × 0 when closed.
     // Any mode; 0 when streaming afterwards, -1 when closed, lost or the device refused.
     int StartAcquisition(int nMode) override;
     // Any mode and flags; always true.
@@ -74,15 +70,14 @@ public:
 
     bool IsLost() const;
     bool WaitForLost(unsigned nTimeoutMs) const;
-    // Frames released valid; frames that could not be converted; frames without a buffer or a
-    // display to go to.
-    unsigned GetFramesDelivered() const;
+    // Frames that could not be converted; frames without a buffer or a display to go to.
+    // GetFramesDelivered counts those released valid.
     unsigned GetFramesDamaged() const;
     unsigned GetFramesRefused() const;
-    bool WaitForFramesDelivered(unsigned nMinCount, unsigned nTimeoutMs) const;
 
 private:
-    void threadLoop();
+    void threadLoop() override;
+    KyCSize2 frameSizeLocked() const KY_REQUIRES(m_Lock) override { return m_Format.size; }
     // One wait for a frame and its delivery, with m_DeviceLock held.
     void serviceDevice();
     void deliverFrame(const unsigned char* pFrame, std::size_t nBytes) KY_REQUIRES(m_DeviceLock);
@@ -97,23 +92,13 @@ private:
     std::unique_ptr<KyV4L2Converter> m_pConverter KY_GUARDED_BY(m_DeviceLock);
     bool m_bStreaming KY_GUARDED_BY(m_DeviceLock) = false;
 
-    // Held across one delivery into the display; SetDisplaySource passes through it.
-    CbCriticalSection m_DeliveryLock;
-
-    mutable std::mutex m_Mutex;  // guards every field below
-    // Signalled on: start, stop, quit (thread), a frame counted, lost (waiters).
-    mutable std::condition_variable m_Changed;
-    IAcquireDisplaySource* m_pSource = nullptr;
-    KyV4L2Format m_Format;
-    std::string m_strPath;
-    std::string m_strCard;
-    std::string m_strError;
-    bool m_bOpen = false;
-    bool m_bRunning = false;
-    bool m_bLost = false;
-    bool m_bQuit = false;
-    unsigned m_nDelivered = 0;
-    unsigned m_nDamaged = 0;
-    unsigned m_nRefused = 0;
-    std::thread m_Thread;  // started by the first StartAcquisition, ended by the destructor
+    // Guarded by KyCCameraBase::m_Lock.
+    KyV4L2Format m_Format KY_GUARDED_BY(m_Lock);
+    std::string m_strPath KY_GUARDED_BY(m_Lock);
+    std::string m_strCard KY_GUARDED_BY(m_Lock);
+    std::string m_strError KY_GUARDED_BY(m_Lock);
+    bool m_bOpen KY_GUARDED_BY(m_Lock) = false;
+    bool m_bLost KY_GUARDED_BY(m_Lock) = false;
+    unsigned m_nDamaged KY_GUARDED_BY(m_Lock) = 0;
+    unsigned m_nRefused KY_GUARDED_BY(m_Lock) = 0;
 };

@@ -84,6 +84,10 @@ bool KyCCameraVideoRecord::Run() {
                         const unsigned char* pBottomRow =
                             frame.m_pData + static_cast<int>(frame.m_nPitch * nRows);
                         bWritten = pCreator->ProcessFrame(pBottomRow, -frame.m_nPitch);
+                        // Counted before the writer lock goes: a stop that passed through it
+                        // finds the statistics final.
+                        if (bWritten)
+                            m_nStatWritten.fetch_add(1, std::memory_order_relaxed);
                         m_nStatBytes.store(pCreator->GetBytesWritten(), std::memory_order_relaxed);
                     }
                     pCreator.Release();
@@ -91,7 +95,6 @@ bool KyCCameraVideoRecord::Run() {
                 if (bWritten) {
                     CbCriticalSectionLock lock(m_StateLock);
                     ++m_nFramesWritten;
-                    m_nStatWritten.fetch_add(1, std::memory_order_relaxed);
                 }
             }
         }
