@@ -74,9 +74,11 @@ class BrowserSession(unittest.TestCase):
 
     def files(self, view):
         """(name, is current) of each entry the page shows in the view."""
-        items = self.driver.find_elements(By.CSS_SELECTOR, '.view[data-view="%s"] .file' % view)
-        return [(item.get_attribute("data-name"), "current" in item.get_attribute("class"))
-                for item in items]
+        # Read in one script, so that a list the page renders anew meanwhile cannot go stale.
+        return [tuple(item) for item in self.driver.execute_script(
+            "return [...document.querySelectorAll(arguments[0])].map("
+            "(item) => [item.dataset.name, item.classList.contains('current')]);",
+            '.view[data-view="%s"] .file' % view)]
 
     def click(self, selector):
         self.driver.find_element(By.CSS_SELECTOR, selector).click()
@@ -111,9 +113,9 @@ class BrowserSession(unittest.TestCase):
         # Every message the component posted (record, stop, capture) is listed on the page.
         posted = [m["seq"] for m in self.server.state()["messages"]]
         self.assertGreaterEqual(len(posted), 3)
-        self.until(lambda: sorted(int(item.get_attribute("data-seq")) for item in
-                                  driver.find_elements(By.CSS_SELECTOR, "#messages li")) ==
-                   posted[-8:], "the posted messages on the page")
+        self.until(lambda: sorted(driver.execute_script(
+            "return [...document.querySelectorAll('#messages li')].map((i) => +i.dataset.seq);"))
+                   == posted[-8:], "the posted messages on the page")
 
         video, picture = self.files("video")[0][0], self.files("picture")[0][0]
         self.assertEqual(self.files("video"), [(video, True)])
@@ -130,8 +132,8 @@ class BrowserSession(unittest.TestCase):
         second_window = driver.current_window_handle
         driver.switch_to.window(first_window)
 
-        self.until(lambda: all(img.get_attribute("naturalWidth") not in (None, "0") for img in
-                               driver.find_elements(By.CSS_SELECTOR, ".file img")),
+        self.until(lambda: driver.execute_script(
+            "return [...document.querySelectorAll('.file img')].every((i) => i.naturalWidth > 0);"),
                    "the thumbnails")
         driver.save_screenshot(SCREENSHOT)
         print("screenshot: " + SCREENSHOT)

@@ -12,32 +12,14 @@
 #include "KyCServeAviReader.h"
 #include "KyCServeControl.h"
 #include "KyCServeJpeg.h"
-#include "KyCServeLatest.h"
-#include "KyCServeLive.h"
 #include "KyCServePage.h"
 #include "KyCServeSecurity.h"
 
 namespace {
 
-const char kBoundary[] = "kyframe";
-const char kMultipartType[] = "multipart/x-mixed-replace; boundary=kyframe";
 const char kTokenPlaceholder[] = "__KYCAMERA_TOKEN__";
-const unsigned kStreamWaitMs = 500;
-const unsigned kKeepAliveMs = 10000;
 const size_t kDownloadChunk = 64 * 1024;
 const char kMediaPattern[] = R"(/(all|video|picture)/([0-9]{1,6}))";
-
-bool writeText(httplib::DataSink& sink, const std::string& strText) {
-    return sink.write(strText.data(), strText.size());
-}
-
-// One part of a multipart/x-mixed-replace stream.
-bool writeJpegPart(httplib::DataSink& sink, const std::string& strJpeg) {
-    return writeText(sink, std::string("--") + kBoundary +
-                               "\r\nContent-Type: image/jpeg\r\nContent-Length: " +
-                               std::to_string(strJpeg.size()) + "\r\n\r\n") &&
-           sink.write(strJpeg.data(), strJpeg.size()) && writeText(sink, "\r\n");
-}
 
 bool readFile(const std::string& strPath, std::string& strOut) {
     std::ifstream file(std::filesystem::u8path(strPath), std::ios::binary);
@@ -68,8 +50,7 @@ void setText(httplib::Response& response, int nStatus, const std::string& strTex
 KyCServeHttp::KyCServeHttp(KyCServeControl& control, KyCServeLive& live, KyCServeLatest& events,
                            std::function<std::string()> stateJson, std::function<void()> onChange)
     : m_Control(control),
-      m_Live(live),
-      m_Events(events),
+      m_Streams(live, events),
       m_StateJson(std::move(stateJson)),
       m_OnChange(std::move(onChange)),
       m_pServer(std::make_unique<httplib::Server>()) {}
@@ -109,9 +90,7 @@ void KyCServeHttp::Start(std::shared_ptr<const KyCServeSecurity> pSecurity) {
 }
 
 void KyCServeHttp::Stop() {
-    m_bStopping = true;
-    m_Events.Close();
-    m_Live.GetFrames().Close();
+    m_Streams.Stop();
     if (m_pServer)
         m_pServer->stop();
     if (m_Thread.joinable())
@@ -141,10 +120,10 @@ void KyCServeHttp::addRoutes() {
         response.set_content(m_StateJson(), "application/json");
     });
     server.Get("/api/events", [this](const httplib::Request&, httplib::Response& response) {
-        serveEvents(response);
+        m_Streams.Events(response);
     });
     server.Get("/live.mjpg", [this](const httplib::Request&, httplib::Response& response) {
-        serveLive(response);
+        m_Streams.Live(response);
     });
     server.Get(std::string("/media") + kMediaPattern,
                [this](const httplib::Request& request, httplib::Response& response) {
@@ -240,66 +219,6 @@ bool KyCServeHttp::findEntry(const httplib::Request& request, httplib::Response&
     return true;
 }
 
-bool KyCServeHttp::enterStream(httplib::Response& response) {
-    if (++m_nStreams > kMaxStreams) {
-        --m_nStreams;
-        setText(response, 503, "too many streams open");
-        return false;
-    }
-    return true;
-}
-
-void KyCServeHttp::leaveStream() {
-    --m_nStreams;
-}
-
-void KyCServeHttp::serveLive(httplib::Response& response) {
-    if (!enterStream(response))
-        return;
-    KyCServeLatest& frames = m_Live.GetFrames();
-    frames.AddReader();
-    auto pSeen = std::make_shared<std::uint64_t>(0);
-    response.set_chunked_content_provider(
-        kMultipartType,
-        [this, &frames, pSeen](size_t, httplib::DataSink& sink) {
-            const KyCServeLatest::Value pFrame = frames.WaitNewer(*pSeen, kStreamWaitMs);
-            if (m_bStopping || frames.IsClosed())
-                return false;
-            return !pFrame || writeJpegPart(sink, *pFrame);
-        },
-        [this, &frames](bool) {
-            frames.RemoveReader();
-            leaveStream();
-        });
-}
-
-void KyCServeHttp::serveEvents(httplib::Response& response) {
-    if (!enterStream(response))
-        return;
-    // The first event is the state as it is now; then one for every change.
-    auto pSeen = std::make_shared<std::uint64_t>(0);
-    auto pQuietMs = std::make_shared<unsigned>(0);
-    response.set_chunked_content_provider(
-        "text/event-stream",
-        [this, pSeen, pQuietMs](size_t nOffset, httplib::DataSink& sink) {
-            if (nOffset == 0 && !writeText(sink, "retry: 1000\n\n"))
-                return false;
-            const KyCServeLatest::Value pState = m_Events.WaitNewer(*pSeen, kStreamWaitMs);
-            if (m_bStopping || m_Events.IsClosed())
-                return false;
-            if (pState) {
-                *pQuietMs = 0;
-                return writeText(sink, "event: state\ndata: " + *pState + "\n\n");
-            }
-            *pQuietMs += kStreamWaitMs;
-            if (*pQuietMs < kKeepAliveMs)
-                return true;
-            *pQuietMs = 0;
-            return writeText(sink, ": keep-alive\n\n");
-        },
-        [this](bool) { leaveStream(); });
-}
-
 void KyCServeHttp::serveMedia(const httplib::Request& request, httplib::Response& response) {
     KyCServeControl::SEntry entry;
     if (!findEntry(request, response, entry))
@@ -355,32 +274,5 @@ void KyCServeHttp::servePlayback(const httplib::Request& request, httplib::Respo
     std::string strError;
     if (!pReader->Open(entry.strPath, strError))
         return setText(response, 404, strError);
-    if (!enterStream(response))
-        return;
-    using Clock = std::chrono::steady_clock;
-    auto pStart = std::make_shared<Clock::time_point>();
-    response.set_chunked_content_provider(
-        kMultipartType,
-        [this, pReader, pStart](size_t nOffset, httplib::DataSink& sink) {
-            if (nOffset == 0)
-                *pStart = Clock::now();
-            std::string strJpeg;
-            double fTimeS = 0;
-            if (!pReader->ReadFrame(strJpeg, fTimeS)) {
-                writeText(sink, std::string("--") + kBoundary + "--\r\n");
-                sink.done();
-                return true;
-            }
-            // Paced at the file's own rate: each frame leaves at its time in the file.
-            const Clock::time_point due =
-                *pStart + std::chrono::microseconds(static_cast<long long>(fTimeS * 1e6));
-            while (Clock::now() < due) {
-                if (m_bStopping)
-                    return false;
-                std::this_thread::sleep_for(
-                    std::min<Clock::duration>(due - Clock::now(), std::chrono::milliseconds(100)));
-            }
-            return !m_bStopping && writeJpegPart(sink, strJpeg);
-        },
-        [this](bool) { leaveStream(); });
+    m_Streams.Playback(std::move(pReader), response);
 }

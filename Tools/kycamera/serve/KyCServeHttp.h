@@ -1,13 +1,13 @@
 // The HTTP server of kycamera serve: the page, the state, the streams and the page's changes.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <thread>
 
 #include "KyCServeControl.h"
+#include "KyCServeStreams.h"
 
 class KyCServeLatest;
 class KyCServeLive;
@@ -32,13 +32,11 @@ struct Response;
 //        /api/remove?view=&pos=&name=
 // Files are found by view and position only; no path from a request reaches the file system.
 //
-// Threads: the library's listener thread (m_Thread) and its pool of request threads; each
-// stream (live view, events, playback) holds one request thread while it runs, and at most
-// kMaxStreams run at once. Stop closes the channels the streams wait on, so they end at once.
+// Threads: the library's listener thread (m_Thread) and its pool of request threads, which
+// also carry the streams (KyCServeStreams). Stop ends the streams first, then the listener.
 class KyCServeHttp {
 public:
-    static const unsigned kMaxStreams = 48;
-    static const unsigned kRequestThreads = kMaxStreams + 8;
+    static const unsigned kRequestThreads = KyCServeStreams::kMaxStreams + 8;
 
     // stateJson answers /api/state and every change; onChange runs after every change a page
     // made, on its request thread.
@@ -54,13 +52,10 @@ public:
     // Starts serving with these access rules (made for the bound port).
     void Start(std::shared_ptr<const KyCServeSecurity> pSecurity);
     void Stop();
-    unsigned GetStreams() const { return m_nStreams.load(); }
 
 private:
     void addRoutes();
     void servePage(const httplib::Request& request, httplib::Response& response);
-    void serveLive(httplib::Response& response);
-    void serveEvents(httplib::Response& response);
     void serveMedia(const httplib::Request& request, httplib::Response& response);
     void serveThumbnail(const httplib::Request& request, httplib::Response& response);
     void servePlayback(const httplib::Request& request, httplib::Response& response);
@@ -70,19 +65,13 @@ private:
     // false with the 4xx answer set.
     bool findEntry(const httplib::Request& request, httplib::Response& response,
                    KyCServeControl::SEntry& entry) const;
-    // A stream slot, or false (503 set) when kMaxStreams run.
-    bool enterStream(httplib::Response& response);
-    void leaveStream();
 
     KyCServeControl& m_Control;
-    KyCServeLive& m_Live;
-    KyCServeLatest& m_Events;
+    KyCServeStreams m_Streams;
     std::function<std::string()> m_StateJson;
     std::function<void()> m_OnChange;
     std::unique_ptr<httplib::Server> m_pServer;
     std::shared_ptr<const KyCServeSecurity> m_pSecurity;  // set before the listener starts
     int m_nPort = 0;
-    std::atomic<unsigned> m_nStreams{0};
-    std::atomic<bool> m_bStopping{false};
     std::thread m_Thread;  // the listener; started and joined by the host's thread
 };
