@@ -78,13 +78,13 @@ int KyCServe::Run(const KyCOptions& options) {
         m_Console.Line("open " + strAddress + " in a browser (Ctrl-C ends)");
     }
 
-    KyCInterrupt::Install();
+    // The application installed the stop signals before any thread started; a stop request is
+    // how a server ends normally, so it exits with 0.
     while (!KyCInterrupt::IsRequested() && !m_Camera.IsLost()) {
         const bool bMessage = KyCMessageDispatcher::WaitForMessage(kTickMs);
         const bool bPosted = bMessage && takeMessages() > 0;
         publish(control, live, events, bPosted);
     }
-    KyCInterrupt::Remove();
     m_Console.Line(m_Camera.IsLost() ? "kycamera serve: the camera is gone, stopping"
                                      : "kycamera serve: stopping");
     http.Stop();
