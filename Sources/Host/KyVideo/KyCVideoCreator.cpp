@@ -1,4 +1,4 @@
-// Video file writer: an AVI of Motion JPEG frames, written by the platform's backend.
+// Video file writer: an AVI of Motion JPEG frames, written by FFmpeg's AVI muxer.
 #include "KyCVideoCreator.h"
 
 #include <cmath>
@@ -100,8 +100,4 @@ void KyCVideoCreator::SetQuality(float fQuality) {
 
 void KyCVideoCreator::SetFileSizeLimit(unsigned long long nMaxBytes) {
     m_pBackend->SetFileSizeLimit(nMaxBytes);
-}
-
-unsigned long long KyCVideoCreator::GetDefaultFileSizeLimit() {
-    return KyVideoWriterDefaultSizeLimit();
 }
