@@ -55,10 +55,10 @@ cmake -S "$JPEG_SRC" -B "$CACHE/src/jpeg-build" -G Ninja \
     -DCMAKE_INSTALL_PREFIX="$PREFIX" -DCMAKE_INSTALL_LIBDIR=lib \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON -DWITH_JAVA=OFF \
     -DREQUIRE_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm >"$CACHE/jpeg-configure.log"
-# The static libraries, their headers and .pc files only; the sample programs are not needed.
-cmake --build "$CACHE/src/jpeg-build" -j "$JOBS" --target turbojpeg-static jpeg-static >/dev/null
+# The TurboJPEG library, its header and .pc file only; the sample programs are not needed.
+cmake --build "$CACHE/src/jpeg-build" -j "$JOBS" --target turbojpeg-static >/dev/null
 mkdir -p "$PREFIX/lib/pkgconfig" "$PREFIX/include" "$PREFIX/share/licenses/libjpeg-turbo"
-cp "$CACHE/src/jpeg-build/libturbojpeg.a" "$CACHE/src/jpeg-build/libjpeg.a" "$PREFIX/lib/"
+cp "$CACHE/src/jpeg-build/libturbojpeg.a" "$PREFIX/lib/"
 cp "$JPEG_SRC/turbojpeg.h" "$PREFIX/include/"
 sed "s|^libdir=.*|libdir=\${exec_prefix}/lib|" "$CACHE/src/jpeg-build/pkgscripts/libturbojpeg.pc" \
     >"$PREFIX/lib/pkgconfig/libturbojpeg.pc"
