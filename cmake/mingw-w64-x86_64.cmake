@@ -15,6 +15,9 @@ if(KY_MINGW_DEPS_PREFIX)
     set(ENV{KY_MINGW_DEPS_PREFIX} "${KY_MINGW_DEPS_PREFIX}")  # for try_compile's own reading
     set(ENV{PKG_CONFIG_LIBDIR} "${KY_MINGW_DEPS_PREFIX}/lib/pkgconfig")
     list(APPEND CMAKE_FIND_ROOT_PATH "${KY_MINGW_DEPS_PREFIX}")
+elseif(NOT DEFINED ENV{PKG_CONFIG_LIBDIR})
+    # Never the build machine's own .pc files.
+    set(ENV{PKG_CONFIG_LIBDIR} "/usr/${KY_MINGW_PREFIX}/lib/pkgconfig")
 endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
