@@ -54,7 +54,7 @@ cmake -S "$JPEG_SRC" -B "$CACHE/src/jpeg-build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$CACHE/src/toolchain.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$PREFIX" -DCMAKE_INSTALL_LIBDIR=lib \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON -DWITH_JAVA=OFF \
-    -DREQUIRE_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm >"$CACHE/jpeg-configure.log"
+    -DREQUIRE_SIMD=ON -DCMAKE_ASM_NASM_COMPILER=nasm >"$CACHE/jpeg-configure.log" 2>&1
 # The TurboJPEG library, its header and .pc file only; the sample programs are not needed.
 cmake --build "$CACHE/src/jpeg-build" -j "$JOBS" --target turbojpeg-static >/dev/null
 mkdir -p "$PREFIX/lib/pkgconfig" "$PREFIX/include" "$PREFIX/share/licenses/libjpeg-turbo"
