@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: Linux release, ASan+UBSan, TSan, the Windows cross build under
-# Wine, and a consumer project against an installed package. Build trees go to ${KY_BUILD_ROOT}.
+# Wine (with its media libraries built from Debian's sources, cached), and a consumer project
+# against the release packages (.deb and .zip). Build trees go to ${KY_BUILD_ROOT}.
 # Usage: Tools/test-all.sh [stage ...]   stages: linux asan tsan fuzz windows consumer (default: all)
 # KY_FUZZ_SECONDS sets how long each fuzz target runs (30 by default).
 set -euo pipefail
@@ -69,25 +70,82 @@ stage_fuzz() {
     return $failures
 }
 
+# The Windows build: libjpeg-turbo and FFmpeg built from Debian's sources once (cached), then
+# the project against them.
+configure_windows() {
+    local start
+    start=$(date +%s)
+    "$ROOT/Tools/build-mingw-deps.sh" "$BUILD_ROOT/mingw-deps" || return 1
+    echo "windows libraries ready in $(($(date +%s) - start)) s"
+    configure_build "$BUILD_ROOT/windows" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DKY_MINGW_DEPS_PREFIX="$BUILD_ROOT/mingw-deps/prefix"
+}
+
 stage_windows() {
     export WINEPREFIX="${WINEPREFIX:-$BUILD_ROOT/wineprefix}"
-    configure_build "$BUILD_ROOT/windows" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" &&
-        run_ctest "$BUILD_ROOT/windows"
+    configure_windows && run_ctest "$BUILD_ROOT/windows"
     local rc=$?
     /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     return $rc
 }
 
+# The release packages as a user gets them: the consumer project against the .deb's contents
+# (CMake package and pkg-config file), and a MinGW build of it against the .zip under Wine.
 stage_consumer() {
-    local prefix="$BUILD_ROOT/install"
-    rm -rf "$prefix" "$BUILD_ROOT/consumer"
-    [ -d "$BUILD_ROOT/linux" ] || configure_build "$BUILD_ROOT/linux" -DCMAKE_BUILD_TYPE=Release
-    cmake --install "$BUILD_ROOT/linux" --prefix "$prefix" >/dev/null
+    consumer_linux && consumer_windows
+}
+
+consumer_linux() {
+    local dir="$BUILD_ROOT/package-linux" prefix
+    rm -rf "$dir" "$BUILD_ROOT/consumer"
+    if [ -d "$BUILD_ROOT/linux" ]; then
+        cmake --build "$BUILD_ROOT/linux" -j "$JOBS" || return 1
+    else
+        configure_build "$BUILD_ROOT/linux" -DCMAKE_BUILD_TYPE=Release || return 1
+    fi
+    (cd "$BUILD_ROOT/linux" && cpack -B "$dir" >"$dir.log" 2>&1) || { cat "$dir.log"; return 1; }
+    local deb
+    deb=$(ls "$dir"/*.deb)
+    echo "package: $(basename "$deb") $(stat -c %s "$deb") bytes"
+    dpkg-deb -x "$deb" "$dir/root"
+    prefix="$dir/root/usr"
+    export LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}"
     cmake -S "$ROOT/Tests/Consumer" -B "$BUILD_ROOT/consumer" -G Ninja \
         -DCMAKE_PREFIX_PATH="$prefix" >/dev/null &&
-        cmake --build "$BUILD_ROOT/consumer" &&
-        LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" "$BUILD_ROOT/consumer/KyConsumer"
+        cmake --build "$BUILD_ROOT/consumer" && "$BUILD_ROOT/consumer/KyConsumer" || return 1
+    # Without CMake: the pkg-config file alone.
+    local flags
+    flags=$(PKG_CONFIG_PATH="$prefix/lib/pkgconfig" pkg-config --cflags --libs KyCameraVideo) &&
+        g++ -std=c++17 -o "$BUILD_ROOT/consumer/KyConsumerPc" "$ROOT/Tests/Consumer/main.cpp" \
+            $flags && "$BUILD_ROOT/consumer/KyConsumerPc" >/dev/null &&
+        echo "pkg-config build of the consumer: ok"
+}
+
+consumer_windows() {
+    local dir="$BUILD_ROOT/package-windows" rc
+    export WINEPREFIX="${WINEPREFIX:-$BUILD_ROOT/wineprefix}"
+    rm -rf "$dir" "$BUILD_ROOT/consumer-windows"
+    if [ -d "$BUILD_ROOT/windows" ]; then
+        cmake --build "$BUILD_ROOT/windows" -j "$JOBS" || return 1
+    else
+        configure_windows || return 1
+    fi
+    (cd "$BUILD_ROOT/windows" && cpack -B "$dir" >"$dir.log" 2>&1) || { cat "$dir.log"; return 1; }
+    local zip
+    zip=$(ls "$dir"/*.zip)
+    echo "package: $(basename "$zip") $(stat -c %s "$zip") bytes"
+    mkdir -p "$dir/root"
+    (cd "$dir/root" && cmake -E tar xf "$zip")
+    cmake -S "$ROOT/Tests/Consumer" -B "$BUILD_ROOT/consumer-windows" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
+        -DKyCameraVideo_DIR="$dir/root/lib/cmake/KyCameraVideo" >/dev/null &&
+        cmake --build "$BUILD_ROOT/consumer-windows" &&
+        WINEPATH="Z:$dir/root/bin" "$ROOT/cmake/wine-run.sh" \
+            "$BUILD_ROOT/consumer-windows/KyConsumer.exe"
+    rc=$?
+    /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
+    return $rc
 }
 
 mkdir -p "$BUILD_ROOT"

@@ -1,9 +1,19 @@
-# cmake -DOBJDUMP=... -DDLL=... -DEXPECT="a;b;c" -P KyCheckDllExports.cmake
-# Fails unless the DLL's export table names every expected (mangled-name) fragment.
+# cmake -DOBJDUMP=... -DDLL=... -DEXPECT="a;b;c" [-DFORBID_IMPORTS="x.dll;y.dll"] -P ...
+# Fails unless the DLL's export table names every expected (mangled-name) fragment, or when it
+# imports from one of the forbidden DLLs.
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE _dump RESULT_VARIABLE _rc)
 if(NOT _rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
 endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" _imports "${_dump}")
+string(TOLOWER "${_imports}" _imports)
+foreach(_name ${FORBID_IMPORTS})
+    string(TOLOWER "DLL Name: ${_name}" _line)
+    list(FIND _imports "${_line}" _at)
+    if(NOT _at EQUAL -1)
+        message(FATAL_ERROR "${DLL} imports from ${_name}")
+    endif()
+endforeach()
 string(FIND "${_dump}" "[Ordinal/Name Pointer] Table" _table)
 if(_table EQUAL -1)
     message(FATAL_ERROR "${DLL} has no export table")

@@ -7,6 +7,18 @@ set(CMAKE_C_COMPILER ${KY_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${KY_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${KY_MINGW_PREFIX}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${KY_MINGW_PREFIX})
+
+# libjpeg-turbo and FFmpeg for Windows (Tools/build-mingw-deps.sh): pkg-config reads their .pc
+# files and nothing of the build machine's own.
+set(KY_MINGW_DEPS_PREFIX "$ENV{KY_MINGW_DEPS_PREFIX}" CACHE PATH "Windows libraries' prefix")
+if(KY_MINGW_DEPS_PREFIX)
+    set(ENV{KY_MINGW_DEPS_PREFIX} "${KY_MINGW_DEPS_PREFIX}")  # for try_compile's own reading
+    set(ENV{PKG_CONFIG_LIBDIR} "${KY_MINGW_DEPS_PREFIX}/lib/pkgconfig")
+    list(APPEND CMAKE_FIND_ROOT_PATH "${KY_MINGW_DEPS_PREFIX}")
+elseif(NOT DEFINED ENV{PKG_CONFIG_LIBDIR})
+    # Never the build machine's own .pc files.
+    set(ENV{PKG_CONFIG_LIBDIR} "/usr/${KY_MINGW_PREFIX}/lib/pkgconfig")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -152,12 +152,14 @@ TEST_P(KyCVideoRecoveryTest, RecoversWhatCanBeReadAndNeverLosesTheLeftover) {
     ASSERT_NE(hFind, nullptr);
     KyPlatform::FindClose(hFind);
     EXPECT_EQ(data.ftLastWriteTime.nTicks, KyPlatform::KyFileTimeFromUnix(nLastWrite, 0).nTicks);
-    // Indexed, at 18 frames per second, every frame decodable.
-    KyTestVideoProbe probe;
-    ASSERT_TRUE(KyTestProbeVideo(out[0].strTarget, true, probe)) << probe.strError;
-    EXPECT_EQ(probe.nStreamFrames, static_cast<long long>(c.nFrames));
-    EXPECT_EQ(probe.nDecoded, static_cast<int>(c.nFrames));
-    EXPECT_EQ(probe.nRateNum * 1, probe.nRateDen * 18);
+    // Indexed, at 18 frames per second, every frame decodable (the decoder is the Linux build's).
+    if (KyTestHaveFfmpeg()) {
+        KyTestVideoProbe probe;
+        ASSERT_TRUE(KyTestProbeVideo(out[0].strTarget, true, probe)) << probe.strError;
+        EXPECT_EQ(probe.nStreamFrames, static_cast<long long>(c.nFrames));
+        EXPECT_EQ(probe.nDecoded, static_cast<int>(c.nFrames));
+        EXPECT_EQ(probe.nRateNum * 1, probe.nRateDen * 18);
+    }
     EXPECT_NE(KyTestReadFile(out[0].strTarget).find("idx1"), std::string::npos);
     // Recovered once: nothing is left to recover.
     out.clear();

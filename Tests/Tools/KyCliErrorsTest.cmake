@@ -8,7 +8,8 @@ ky_expect_equal("${help_RC}" 0 "--help exit code")
 ky_expect_match("${help_OUT}" "usage: kycamera demo" "--help text")
 ky_expect_match("${help_OUT}" "exit codes:" "--help lists the exit codes")
 ky_cli_run(version ARGS --version)
-ky_expect_match("${version_OUT}" "^kycamera [0-9]+\\.[0-9]+" "--version")
+string(REPLACE "." "\\." _version "${VERSION}")
+ky_expect_match("${version_OUT}" "^kycamera ${_version}[\r\n]" "--version")
 
 # Bad command lines: exit code 2, one line naming the mistake, nothing created.
 ky_cli_run(none ARGS)

@@ -24,7 +24,7 @@
 
 namespace {
 
-const char kVersion[] = "kycamera 0.1.0";
+const char kVersion[] = "kycamera " KY_PROJECT_VERSION;  // the one in CMakeLists.txt
 const int kMaxPreviewColumns = 80;
 
 int previewColumns(const KyCOptions& options) {

@@ -18,7 +18,7 @@
 #include "KyCInterrupt.h"
 #include "KyCLeftoverVideo.h"
 #include "KyCLiveDisplay.h"
-#include "KyCMediaChecks.h"
+#include "KyCMediaFileCheck.h"
 #include "KyCMediaDirectory.h"
 #include "KyCMediaPath.h"
 #include "KyCMessagePump.h"
@@ -196,7 +196,7 @@ int KyCDemo::record(const KyCOptions& options, std::wstring& strVideo) {
     }
     unsigned nFrames = 0;
     std::string strReason;
-    if (!KyCMediaChecks::CheckVideo(strVideo, nFrames, strReason)) {
+    if (!KyCMediaFileCheck::CheckVideo(strVideo, nFrames, strReason)) {
         m_Console.Error("the filed video " + KyWideToUtf8(strVideo) + " is incomplete (" +
                         strReason + ")");
         return eExitFiles;
@@ -232,7 +232,7 @@ int KyCDemo::capture(int nNumber, std::wstring& strPicture) {
     m_Console.Line("picture " + std::to_string(nNumber) + ": " + KyWideToUtf8(strPicture) + " (" +
                    KyCCataloguePrinter::FormatSize(KyCFilePath::Size(strPicture)) + ")");
     std::string strReason;
-    if (!KyCMediaChecks::CheckPicture(strPicture, strReason)) {
+    if (!KyCMediaFileCheck::CheckPicture(strPicture, strReason)) {
         m_Console.Error("picture " + std::to_string(nNumber) + " was filed incomplete as " +
                         KyWideToUtf8(strPicture) + " (" + strReason + "; disk full?)");
         return eExitFiles;

@@ -5,7 +5,7 @@
 
 #include "KyCConsole.h"
 #include "KyCFilePath.h"
-#include "KyCMediaChecks.h"
+#include "KyCVideoRecovery.h"
 #include "KyCMediaPath.h"
 #include "KyPlatform.h"
 #include "KyStringConvert.h"
@@ -43,7 +43,7 @@ bool KyCLeftoverVideo::Secure(const std::wstring& strDirectory, KyCConsole& cons
     if (!KyCFilePath::IsFile(strLeftover))
         return true;
     std::vector<SRecoveredVideo> vecDone;
-    const bool bClear = KyCMediaChecks::RecoverDirectory(strDirectory, vecDone);
+    const bool bClear = KyCVideoRecovery::RecoverDirectory(strDirectory, vecDone);
     for (const SRecoveredVideo& video : vecDone) {
         if (video.bRecovered) {
             console.Line("recovered " + baseName(video.strTarget) + ": " +

@@ -18,7 +18,7 @@
 #include "KyCInterrupt.h"
 #include "KyCLeftoverVideo.h"
 #include "KyCLiveDisplay.h"
-#include "KyCMediaChecks.h"
+#include "KyCMediaFileCheck.h"
 #include "KyCMediaDirectory.h"
 #include "KyCMediaPath.h"
 #include "KyCMessagePump.h"
@@ -296,7 +296,7 @@ void KyCShell::commandStop() {
         fail(eExitFiles,
              "the video file stopped growing after " + std::to_string(status.nFramesWritten) +
                  " frames (disk full?); what was written is filed as " + KyWideToUtf8(strVideo));
-    } else if (!KyCMediaChecks::CheckVideo(strVideo, nFrames, strReason)) {
+    } else if (!KyCMediaFileCheck::CheckVideo(strVideo, nFrames, strReason)) {
         fail(eExitFiles,
              "the filed video " + KyWideToUtf8(strVideo) + " is incomplete (" + strReason + ")");
     }
@@ -304,7 +304,7 @@ void KyCShell::commandStop() {
 
 void KyCShell::checkPicture(const std::wstring& strPath) {
     std::string strReason;
-    if (!KyCMediaChecks::CheckPicture(strPath, strReason))
+    if (!KyCMediaFileCheck::CheckPicture(strPath, strReason))
         fail(eExitFiles, "the picture " + KyWideToUtf8(strPath) + " is incomplete (" + strReason +
                              "; disk full?)");
 }

@@ -1,4 +1,4 @@
-// Video file writer: an AVI of Motion JPEG frames, written by the platform's backend.
+// Video file writer: an AVI of Motion JPEG frames, written by FFmpeg's AVI muxer.
 #include "KyCVideoCreator.h"
 
 #include <cmath>
@@ -75,8 +75,4 @@ void KyCVideoCreator::SetFileSizeLimit(unsigned long long nMaxBytes) {
 
 void KyCVideoCreator::SetSyncInterval(unsigned nMilliseconds) {
     m_pBackend->SetSyncInterval(nMilliseconds);
-}
-
-unsigned long long KyCVideoCreator::GetDefaultFileSizeLimit() {
-    return KyVideoWriterDefaultSizeLimit();
 }

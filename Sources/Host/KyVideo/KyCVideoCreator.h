@@ -38,15 +38,13 @@ public:
     // JPEG quality of the frames from now on, 0.0 to 1.0 (default 0.9).
     void SetQuality(float fQuality);
     // Frames that would take the file past nMaxBytes are refused (ProcessFrame returns false)
-    // and the file stays complete. 0: the platform's own limit. On Windows the file is a plain
-    // AVI (no OpenDML), which its own limit keeps below 1 GiB; elsewhere there is none.
+    // and the file stays complete. 0 (the default): no limit; past 1 GiB the file continues in
+    // OpenDML parts, each with its own index.
     void SetFileSizeLimit(unsigned long long nMaxBytes);
     // How much of a recording a crash or a power cut may take: what was written reaches the disk
     // at least every nMilliseconds of recording and of wall time (default 1000); 0 leaves it to
-    // the system. Only where the platform's writer supports it (POSIX).
+    // the system.
     void SetSyncInterval(unsigned nMilliseconds);
-    // The platform's own limit: 0 when there is none.
-    static unsigned long long GetDefaultFileSizeLimit();
 
 protected:
     const CbReferenceCounter<unsigned int>& getReferenceCounter() const override {

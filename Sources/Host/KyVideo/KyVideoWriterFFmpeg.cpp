@@ -1,4 +1,4 @@
-// AVI writer on POSIX: FFmpeg's AVI muxer with Motion JPEG frames compressed by libjpeg-turbo.
+// AVI writer: FFmpeg's AVI muxer with Motion JPEG frames compressed by libjpeg-turbo.
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/error.h>
@@ -71,10 +71,10 @@ std::string avErrorText(int nError) {
 // Every frame is a key frame handed to the muxer as it stands; FFmpeg's AVI muxer switches to
 // OpenDML (RIFF AVIX parts with their own indexes) by itself past 1 GiB, so the file has no
 // size limit of its own.
-class KyVideoWriterPosix final : public KyVideoWriterBackend {
+class KyVideoWriterFFmpeg final : public KyVideoWriterBackend {
 public:
-    explicit KyVideoWriterPosix(const KyVideoWriterSettings& settings);
-    ~KyVideoWriterPosix() override;
+    explicit KyVideoWriterFFmpeg(const KyVideoWriterSettings& settings);
+    ~KyVideoWriterFFmpeg() override;
 
     bool WriteFrame(const unsigned char* p, int nPitch) override;
     bool WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) override;
@@ -108,7 +108,7 @@ private:
     std::atomic<unsigned long long> m_nBytes{0};
 };
 
-KyVideoWriterPosix::KyVideoWriterPosix(const KyVideoWriterSettings& settings)
+KyVideoWriterFFmpeg::KyVideoWriterFFmpeg(const KyVideoWriterSettings& settings)
     : m_Settings(settings), m_nQuality(settings.nQuality) {
     const std::string strPath = KyWideToUtf8(settings.strFile);
     int nResult = avformat_alloc_output_context2(&m_pFormat, nullptr, "avi", strPath.c_str());
@@ -157,16 +157,16 @@ KyVideoWriterPosix::KyVideoWriterPosix(const KyVideoWriterSettings& settings)
     m_nSyncedNanoseconds = KyPlatform::MonotonicNanoseconds();
 }
 
-KyVideoWriterPosix::~KyVideoWriterPosix() {
+KyVideoWriterFFmpeg::~KyVideoWriterFFmpeg() {
     close();
 }
 
-void KyVideoWriterPosix::fail(unsigned nLine, const std::string& strText) {
+void KyVideoWriterFFmpeg::fail(unsigned nLine, const std::string& strText) {
     close();
     throw CbException(__FILE__, nLine, "KyCVideoCreator::KyCVideoCreator", strText.c_str());
 }
 
-void KyVideoWriterPosix::close() {
+void KyVideoWriterFFmpeg::close() {
     if (m_pFormat != nullptr) {
         if (m_bHeaderWritten)
             av_write_trailer(m_pFormat);  // the index and the final header sizes
@@ -191,7 +191,7 @@ void KyVideoWriterPosix::close() {
     av_packet_free(&m_pPacket);
 }
 
-bool KyVideoWriterPosix::WriteFrame(const unsigned char* p, int nPitch) {
+bool KyVideoWriterFFmpeg::WriteFrame(const unsigned char* p, int nPitch) {
     const int nPixelSize = KyVideoBytesPerPixel(m_Settings.nWidth, nPitch);
     if (p == nullptr || nPixelSize == 0 || !m_bHeaderWritten)
         return false;
@@ -206,7 +206,7 @@ bool KyVideoWriterPosix::WriteFrame(const unsigned char* p, int nPitch) {
     return WriteJpegFrame(m_Encoder.GetData(), m_Encoder.GetSize());
 }
 
-bool KyVideoWriterPosix::WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) {
+bool KyVideoWriterFFmpeg::WriteJpegFrame(const unsigned char* pJpeg, std::size_t nSize) {
     if (pJpeg == nullptr || nSize == 0 || nSize > INT_MAX || !m_bHeaderWritten || m_bFailed)
         return false;
     const unsigned long long nFrameBytes = nSize;
@@ -251,7 +251,7 @@ bool KyVideoWriterPosix::WriteJpegFrame(const unsigned char* pJpeg, std::size_t 
 
 // At most the last interval of a recording is lost when the process dies or the power goes:
 // the frames without an index are what a recovery re-muxes.
-bool KyVideoWriterPosix::syncWhenDue() {
+bool KyVideoWriterFFmpeg::syncWhenDue() {
     if (m_nSyncMilliseconds == 0)
         return true;
     // Frames per interval, rounded down, at least one.
@@ -268,11 +268,7 @@ bool KyVideoWriterPosix::syncWhenDue() {
 
 }  // namespace
 
-unsigned long long KyVideoWriterDefaultSizeLimit() {
-    return 0;
-}
-
 std::unique_ptr<KyVideoWriterBackend> KyCreateVideoWriterBackend(
     const KyVideoWriterSettings& settings) {
-    return std::unique_ptr<KyVideoWriterBackend>(new KyVideoWriterPosix(settings));
+    return std::unique_ptr<KyVideoWriterBackend>(new KyVideoWriterFFmpeg(settings));
 }

@@ -1,5 +1,5 @@
-// JPEG compression and decompression of the platform: libjpeg-turbo on POSIX, the Windows
-// Imaging Component on Windows.
+// JPEG compression and decompression with libjpeg-turbo, kept apart so that its header stays
+// out of the public ones.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-// The platform's AVI writer behind KyCVideoCreator: FFmpeg's muxer on POSIX, AVIFile on Windows.
+// The AVI writer behind KyCVideoCreator, kept apart so that FFmpeg stays out of its header.
 #pragma once
 
 #include <cstddef>
@@ -32,15 +32,12 @@ public:
     virtual unsigned GetFramesWritten() const = 0;
     virtual unsigned long long GetBytesWritten() const = 0;
     virtual void SetQuality(int nQuality) = 0;
-    // 0: the platform's own limit (none where the file format has none).
+    // 0: no limit (past 1 GiB the file continues in OpenDML parts).
     virtual void SetFileSizeLimit(unsigned long long nMaxBytes) = 0;
     // What is written reaches the disk at least every nMilliseconds of recording (by the frame
     // count) and of wall time; 0 leaves it to the system. A backend without it ignores it.
     virtual void SetSyncInterval(unsigned nMilliseconds) { (void)nMilliseconds; }
 };
-
-// The size limit of a writer that was given none: 0 when the file format has none.
-unsigned long long KyVideoWriterDefaultSizeLimit();
 
 // Opens the file; throws a CbException naming the reason when it cannot be created.
 std::unique_ptr<KyVideoWriterBackend> KyCreateVideoWriterBackend(
