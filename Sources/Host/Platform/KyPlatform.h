@@ -103,8 +103,9 @@ KYHOST_API bool WriteFile(KyFileHandle hFile, const void* pData, std::size_t nBy
 // Moves the write position: nOrigin 0 from the start, 1 from the current position, 2 from the
 // end. The new position, or -1.
 KYHOST_API std::int64_t SeekFile(KyFileHandle hFile, std::int64_t nOffset, int nOrigin);
-// True when the file is held open for writing: on POSIX by this process through the host layer,
-// on Windows by anyone who shares no writing. False for a missing file.
+// True when the file is held open for writing: on POSIX through the host layer by this or
+// another process (which holds an advisory flock on it), on Windows by anyone who shares no
+// writing. False for a missing file.
 KYHOST_API bool IsFileOpenForWrite(const std::wstring& strPath);
 // Returns once what was written is on the disk (fdatasync, FlushFileBuffers); on POSIX the first
 // call also makes a new file's name durable in its directory.

@@ -1,6 +1,7 @@
 // Files open for writing on POSIX, shared as Windows shares them: while the host layer holds a
 // file open for writing, this process can neither delete nor move it.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,9 +67,20 @@ unsigned unlessHeld(const std::string& strFirst, const std::string* pSecond,
 }  // namespace Detail
 
 bool IsFileOpenForWrite(const std::wstring& strPath) {
-    SOpenFiles& files = openFiles();
-    CbCriticalSectionLock lock(files.m_Lock);
-    return isHeld(files, toNative(strPath));
+    const std::string strNative = toNative(strPath);
+    {
+        SOpenFiles& files = openFiles();
+        CbCriticalSectionLock lock(files.m_Lock);
+        if (isHeld(files, strNative))
+            return true;
+    }
+    // Another process's writer: its advisory lock (see OpenFileForWrite) refuses ours.
+    const int nFd = ::open(strNative.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (nFd < 0)
+        return false;
+    const bool bLocked = ::flock(nFd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(nFd);
+    return bLocked;
 }
 
 KyFileHandle OpenFileForWrite(const std::wstring& strPath) {
@@ -91,6 +103,9 @@ KyFileHandle OpenFileForWrite(const std::wstring& strPath) {
         ::close(nFd);
         return failNull(nError);
     }
+    // Tells other processes that ask IsFileOpenForWrite (a recovery at their start, say) that
+    // the file is being written; advisory only, so a failure changes nothing else.
+    ::flock(nFd, LOCK_EX | LOCK_NB);
     const TFileId id(st.st_dev, st.st_ino);
     std::unique_ptr<SFile> pFile(new SFile{nFd, id, strPath});
     ++files.m_Handles[id];
