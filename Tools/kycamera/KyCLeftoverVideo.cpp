@@ -5,8 +5,8 @@
 
 #include "KyCConsole.h"
 #include "KyCFilePath.h"
-#include "KyCVideoRecovery.h"
 #include "KyCMediaPath.h"
+#include "KyCVideoRecovery.h"
 #include "KyPlatform.h"
 #include "KyStringConvert.h"
 
