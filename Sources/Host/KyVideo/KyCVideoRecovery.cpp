@@ -13,6 +13,7 @@ extern "C" {
 #include <cwchar>
 #include <memory>
 
+#include "KyAvioHostFile.h"
 #include "KyPlatform.h"
 #include "KyPlatformTime.h"
 
@@ -22,15 +23,8 @@ const wchar_t* const kLeftoverName = L"~video.avi";
 // Not ".avi": a catalogue scan while recovery runs must not list the half-written file.
 const wchar_t* const kTemporaryName = L"~recover.tmp";
 const int kRateNum = 18;  // the component records at 18 frames per second
-const int kIoBufferSize = 1 << 16;
 // Seconds tried past the start time before giving up on a free name.
 const int kMaxNameAttempts = 86400;
-
-#if LIBAVFORMAT_VERSION_MAJOR >= 61
-typedef const uint8_t TIoBytes;
-#else
-typedef uint8_t TIoBytes;
-#endif
 
 std::string avErrorText(int nError) {
     char szText[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -88,22 +82,6 @@ bool isWholeJpeg(const AVPacket* pPacket) {
            (pPacket->flags & AV_PKT_FLAG_CORRUPT) == 0;
 }
 
-int writeToFile(void* pOpaque, TIoBytes* pData, int nSize) {
-    if (!KyPlatform::WriteFile(pOpaque, pData, static_cast<std::size_t>(nSize)))
-        return KyPlatform::GetLastError() == KyPlatform::kErrorDiskFull ? AVERROR(ENOSPC)
-                                                                        : AVERROR(EIO);
-    return nSize;
-}
-
-int64_t seekInFile(void* pOpaque, int64_t nOffset, int nWhence) {
-    nWhence &= ~AVSEEK_FORCE;
-    if (nWhence != SEEK_SET && nWhence != SEEK_CUR && nWhence != SEEK_END)
-        return AVERROR(ENOSYS);
-    const int nOrigin = nWhence == SEEK_SET ? 0 : nWhence == SEEK_CUR ? 1 : 2;
-    const std::int64_t nPos = KyPlatform::SeekFile(pOpaque, nOffset, nOrigin);
-    return nPos < 0 ? AVERROR(EIO) : nPos;
-}
-
 struct SInputCloser {
     void operator()(AVFormatContext* p) const { avformat_close_input(&p); }
 };
@@ -143,12 +121,8 @@ public:
                         std::to_string(KyPlatform::GetLastError()) + ")";
             return false;
         }
-        unsigned char* pBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-        if (pBuffer != nullptr)
-            m_pOutput->pb = avio_alloc_context(pBuffer, kIoBufferSize, 1, m_hFile, nullptr,
-                                               &writeToFile, &seekInFile);
+        m_pOutput->pb = KyAvioOpen(m_hFile);
         if (m_pOutput->pb == nullptr) {
-            av_free(pBuffer);
             strReason = "out of memory";
             return false;
         }
@@ -182,12 +156,7 @@ private:
         if (m_pOutput != nullptr) {
             if (m_bHeaderWritten)
                 bOk = av_write_trailer(m_pOutput) >= 0 && bOk;
-            if (m_pOutput->pb != nullptr) {
-                avio_flush(m_pOutput->pb);
-                bOk = bOk && m_pOutput->pb->error >= 0;
-                av_freep(&m_pOutput->pb->buffer);
-                avio_context_free(&m_pOutput->pb);
-            }
+            bOk = KyAvioFree(m_pOutput->pb) && bOk;
             avformat_free_context(m_pOutput);
             m_pOutput = nullptr;
         }

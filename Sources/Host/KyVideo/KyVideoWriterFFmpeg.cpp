@@ -12,6 +12,7 @@ extern "C" {
 #include <string>
 
 #include "CbException.h"
+#include "KyAvioHostFile.h"
 #include "KyJpegEncoder.h"
 #include "KyPlatform.h"
 #include "KyPlatformTime.h"
@@ -22,33 +23,6 @@ namespace {
 
 // The fixed part of what the trailer adds: index chunk headers, a standard index header.
 const unsigned long long kTrailerBytes = 1024;
-
-// The muxer's output buffer; avio_flush after every frame empties it.
-const int kIoBufferSize = 1 << 16;
-
-#if LIBAVFORMAT_VERSION_MAJOR >= 61
-typedef const uint8_t TIoBytes;
-#else
-typedef uint8_t TIoBytes;
-#endif
-
-// The muxer writes through the host layer's file handle, so the file is held as Windows holds
-// it (no deletion or move while it is open) and can be synced to the disk.
-int writeToFile(void* pOpaque, TIoBytes* pData, int nSize) {
-    if (!KyPlatform::WriteFile(pOpaque, pData, static_cast<std::size_t>(nSize)))
-        return KyPlatform::GetLastError() == KyPlatform::kErrorDiskFull ? AVERROR(ENOSPC)
-                                                                        : AVERROR(EIO);
-    return nSize;
-}
-
-int64_t seekInFile(void* pOpaque, int64_t nOffset, int nWhence) {
-    nWhence &= ~AVSEEK_FORCE;
-    if (nWhence != SEEK_SET && nWhence != SEEK_CUR && nWhence != SEEK_END)
-        return AVERROR(ENOSYS);  // AVSEEK_SIZE: the muxer does without
-    const int nOrigin = nWhence == SEEK_SET ? 0 : nWhence == SEEK_CUR ? 1 : 2;
-    const std::int64_t nPos = KyPlatform::SeekFile(pOpaque, nOffset, nOrigin);
-    return nPos < 0 ? AVERROR(EIO) : nPos;
-}
 
 // "2024-01-31T09:15:00Z"; empty for a time without calendar form.
 std::string startTimeText(std::int64_t nTime) {
@@ -140,15 +114,11 @@ KyVideoWriterFFmpeg::KyVideoWriterFFmpeg(const KyVideoWriterSettings& settings)
         fail(__LINE__, "cannot create " + strPath + " (error " +
                            std::to_string(KyPlatform::GetLastError()) + ")");
     }
-    unsigned char* pBuffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-    if (pBuffer != nullptr) {
-        m_pFormat->pb = avio_alloc_context(pBuffer, kIoBufferSize, 1, m_hFile, nullptr,
-                                           &writeToFile, &seekInFile);
-    }
-    if (m_pFormat->pb == nullptr) {
-        av_free(pBuffer);
+    // Through the host layer's file handle: the file is held as Windows holds it and can be
+    // synced to the disk.
+    m_pFormat->pb = KyAvioOpen(m_hFile);
+    if (m_pFormat->pb == nullptr)
         fail(__LINE__, "out of memory");
-    }
     nResult = avformat_write_header(m_pFormat, nullptr);
     if (nResult < 0)
         fail(__LINE__, "cannot write the AVI header: " + avErrorText(nResult));
@@ -176,8 +146,7 @@ void KyVideoWriterFFmpeg::close() {
             // part that a power cut takes.
             if (m_bHeaderWritten && m_nSyncMilliseconds != 0)
                 KyPlatform::FlushFileToDisk(m_hFile);
-            av_freep(&m_pFormat->pb->buffer);
-            avio_context_free(&m_pFormat->pb);
+            KyAvioFree(m_pFormat->pb);
         }
         avformat_free_context(m_pFormat);
         m_pFormat = nullptr;
