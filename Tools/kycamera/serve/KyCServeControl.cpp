@@ -130,35 +130,39 @@ int KyCServeControl::Step(const std::string& strView, bool bForward) {
     return answer(bForward ? m_Component.NextFile(eView) : m_Component.PreviousFile(eView));
 }
 
-int KyCServeControl::Select(const std::string& strView, const std::string& strPosition,
-                            const std::string& strName) {
-    ERUXVideoMediaType eView;
-    int nPosition = 0;
+int KyCServeControl::findLocked(const std::string& strView, const std::string& strPosition,
+                                const std::string& strName, ERUXVideoMediaType& eView,
+                                int& nPosition, SEntry& entry) const {
     if (!ParseView(strView, eView) || !ParsePosition(strPosition, nPosition))
         return 400;
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    SEntry entry;
     if (!Find(eView, nPosition, entry))
         return 404;
     if (!strName.empty() && strName != entry.strName)
         return 409;
-    return walkLocked(eView, nPosition);
+    return 200;
+}
+
+int KyCServeControl::Select(const std::string& strView, const std::string& strPosition,
+                            const std::string& strName) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    ERUXVideoMediaType eView;
+    int nPosition = 0;
+    SEntry entry;
+    const int nStatus = findLocked(strView, strPosition, strName, eView, nPosition, entry);
+    return nStatus != 200 ? nStatus : walkLocked(eView, nPosition);
 }
 
 int KyCServeControl::Remove(const std::string& strView, const std::string& strPosition,
                             const std::string& strName) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
     ERUXVideoMediaType eView;
     int nPosition = 0;
-    if (!ParseView(strView, eView) || !ParsePosition(strPosition, nPosition))
-        return 400;
-    std::lock_guard<std::mutex> lock(m_Mutex);
     SEntry entry;
-    if (!Find(eView, nPosition, entry))
-        return 404;
-    if (!strName.empty() && strName != entry.strName)
-        return 409;
+    int nStatus = findLocked(strView, strPosition, strName, eView, nPosition, entry);
+    if (nStatus != 200)
+        return nStatus;
     // The view of the entry's own type walks to it: that view's current file is what goes.
-    const int nStatus = walkLocked(entry.eMediaType, entry.nViewPosition);
+    nStatus = walkLocked(entry.eMediaType, entry.nViewPosition);
     if (nStatus != 200)
         return nStatus;
     return answer(m_Component.RemoveFile(entry.eMediaType));

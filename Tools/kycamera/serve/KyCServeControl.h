@@ -55,6 +55,11 @@ public:
                const std::string& strName);
 
 private:
+    // Parses the view and position and finds the entry there, which must carry strName when one
+    // is given: 200, 400 (bad view or position), 404 (no entry) or 409 (another file is there).
+    int findLocked(const std::string& strView, const std::string& strPosition,
+                   const std::string& strName, ERUXVideoMediaType& eView, int& nPosition,
+                   SEntry& entry) const;
     // Steps the view until its current file is at the position; 200, or 409 when stuck.
     int walkLocked(ERUXVideoMediaType eView, int nPosition);
     static int answer(bool bDone) { return bDone ? 200 : 409; }
