@@ -1,61 +1,72 @@
-// A second opinion on video files: FFmpeg's own demuxer and decoder (Linux test builds only).
+// A second opinion on video files: FFmpeg's demuxer and TurboJPEG, on every platform.
+// Windows builds link FFmpeg without decoders, so the JPEG packets go to TurboJPEG everywhere.
 #include "KyTestVideoProbe.h"
 
-#if defined(KY_TEST_HAVE_FFMPEG)
+#include "KyStringConvert.h"
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/pixdesc.h>
 }
+#include <turbojpeg.h>
 
-#include <filesystem>
+#include <memory>
 
 namespace {
 
-// Owns what one probe opens.
-struct ProbeContext {
+// Owns what one reading opens.
+struct Reader {
     AVFormatContext* pFormat = nullptr;
-    AVCodecContext* pCodec = nullptr;
     AVPacket* pPacket = av_packet_alloc();
-    AVFrame* pFrame = av_frame_alloc();
-    ~ProbeContext() {
-        av_frame_free(&pFrame);
+    int nStream = -1;
+    ~Reader() {
         av_packet_free(&pPacket);
-        avcodec_free_context(&pCodec);
         avformat_close_input(&pFormat);
+    }
+    bool Open(const std::wstring& strPath, std::string& strError) {
+        // FFmpeg's file protocol takes UTF-8 on every platform.
+        if (avformat_open_input(&pFormat, KyWideToUtf8(strPath).c_str(), nullptr, nullptr) < 0)
+            strError = "cannot open";
+        else if ((nStream = av_find_best_stream(pFormat, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0)) <
+                 0)
+            strError = "no video stream";
+        return strError.empty();
+    }
+    // The next packet of the video stream; false at the end.
+    bool Next() {
+        av_packet_unref(pPacket);
+        while (av_read_frame(pFormat, pPacket) >= 0) {
+            if (pPacket->stream_index == nStream)
+                return true;
+            av_packet_unref(pPacket);
+        }
+        return false;
+    }
+    std::string Bytes() const {
+        return std::string(reinterpret_cast<const char*>(pPacket->data), pPacket->size);
     }
 };
 
-// Mean of one chroma plane over rows [nFirst, nLast) of the luma picture.
-int meanChroma(const AVFrame* pFrame, int nPlane, int nFirstRow, int nLastRow) {
-    const AVPixFmtDescriptor* pDesc =
-        av_pix_fmt_desc_get(static_cast<AVPixelFormat>(pFrame->format));
-    if (pDesc == nullptr || pDesc->nb_components < 3)
-        return 128;
-    const int nShiftY = pDesc->log2_chroma_h, nShiftX = pDesc->log2_chroma_w;
+// Mean chroma over rows [nFirst, nLast) of a BGRA field: Cr with bRed, else Cb (BT.601).
+int meanChroma(const KyCFieldBase& field, int nFirst, int nLast, bool bRed) {
     long long nSum = 0, nCount = 0;
-    for (int y = nFirstRow >> nShiftY; y < ((nLastRow + (1 << nShiftY) - 1) >> nShiftY); ++y)
-        for (int x = 0; x < (pFrame->width >> nShiftX); ++x, ++nCount)
-            nSum += pFrame->data[nPlane][y * pFrame->linesize[nPlane] + x];
+    for (int y = nFirst; y < nLast; ++y)
+        for (int x = 0; x < field.Size().nWidth; ++x, ++nCount) {
+            const unsigned char* p = field.m_pData + y * field.m_nPitch + x * 4;
+            nSum += bRed ? (128000 + 500 * p[2] - 419 * p[1] - 81 * p[0]) / 1000
+                         : (128000 - 169 * p[2] - 331 * p[1] + 500 * p[0]) / 1000;
+        }
     return nCount == 0 ? 128 : static_cast<int>(nSum / nCount);
 }
 
-bool decode(ProbeContext& ctx, KyTestVideoProbe& probe) {
-    if (avcodec_send_packet(ctx.pCodec, ctx.pPacket) < 0)
-        return false;
-    bool bGot = false;
-    while (avcodec_receive_frame(ctx.pCodec, ctx.pFrame) == 0) {
-        if (probe.nDecoded++ == 0) {
-            const int nTenth = ctx.pFrame->height / 10 > 0 ? ctx.pFrame->height / 10 : 1;
-            probe.nTopCr = meanChroma(ctx.pFrame, 2, 0, nTenth);
-            probe.nBottomCb =
-                meanChroma(ctx.pFrame, 1, ctx.pFrame->height - nTenth, ctx.pFrame->height);
-        }
-        av_frame_unref(ctx.pFrame);
-        bGot = true;
+void decode(const std::string& strJpeg, KyTestVideoProbe& probe) {
+    KyCFieldBase field;
+    if (!KyTestDecodeJpeg(strJpeg, field))
+        return;
+    if (probe.nDecoded++ == 0) {
+        const int nHeight = field.Size().nHeight, nTenth = nHeight / 10 > 0 ? nHeight / 10 : 1;
+        probe.nTopCr = meanChroma(field, 0, nTenth, true);
+        probe.nBottomCb = meanChroma(field, nHeight - nTenth, nHeight, false);
     }
-    return bGot;
 }
 
 }  // namespace
@@ -66,68 +77,55 @@ bool KyTestHaveFfmpeg() {
 
 bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoProbe& probe) {
     probe = KyTestVideoProbe();
-    ProbeContext ctx;
-    const std::string strFile = std::filesystem::path(strPath).string();
-    if (avformat_open_input(&ctx.pFormat, strFile.c_str(), nullptr, nullptr) < 0) {
-        probe.strError = "cannot open";
+    Reader reader;
+    if (!reader.Open(strPath, probe.strError))
         return false;
-    }
-    if (avformat_find_stream_info(ctx.pFormat, nullptr) < 0) {
-        probe.strError = "no stream info";
-        return false;
-    }
-    const int nStream = av_find_best_stream(ctx.pFormat, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    if (nStream < 0) {
-        probe.strError = "no video stream";
-        return false;
-    }
-    AVStream* pStream = ctx.pFormat->streams[nStream];
-    const AVCodec* pDecoder = avcodec_find_decoder(pStream->codecpar->codec_id);
-    ctx.pCodec = pDecoder != nullptr ? avcodec_alloc_context3(pDecoder) : nullptr;
-    if (ctx.pCodec == nullptr || avcodec_parameters_to_context(ctx.pCodec, pStream->codecpar) < 0 ||
-        avcodec_open2(ctx.pCodec, pDecoder, nullptr) < 0) {
-        probe.strError = "no decoder";
-        return false;
-    }
-    probe.strCodec = pDecoder->name;
-    probe.nRateNum = pStream->r_frame_rate.num;
-    probe.nRateDen = pStream->r_frame_rate.den;
+    const AVStream* pStream = reader.pFormat->streams[reader.nStream];
+    probe.strCodec = avcodec_get_name(pStream->codecpar->codec_id);
+    if (const AVDictionaryEntry* pDate = av_dict_get(reader.pFormat->metadata, "date", nullptr, 0))
+        probe.strDate = pDate->value;
+    const AVRational rate = av_inv_q(pStream->time_base);
+    probe.nRateNum = rate.num;
+    probe.nRateDen = rate.den;
     probe.nWidth = pStream->codecpar->width;
     probe.nHeight = pStream->codecpar->height;
     probe.nStreamFrames = pStream->nb_frames;
-
-    AVPacket* pLast = av_packet_alloc();
-    while (av_read_frame(ctx.pFormat, ctx.pPacket) >= 0) {
-        if (ctx.pPacket->stream_index == nStream) {
-            ++probe.nPackets;
-            if (bDecodeAll || probe.nPackets == 1) {
-                decode(ctx, probe);
-            } else {
-                av_packet_unref(pLast);
-                av_packet_ref(pLast, ctx.pPacket);
-            }
-        }
-        av_packet_unref(ctx.pPacket);
+    probe.nIndexEntries = avformat_index_get_entries_count(pStream);
+    std::string strLast;
+    while (reader.Next()) {
+        if (++probe.nPackets == 1 || bDecodeAll)
+            decode(reader.Bytes(), probe);
+        else
+            strLast = reader.Bytes();
     }
-    if (pLast->size > 0) {
-        av_packet_move_ref(ctx.pPacket, pLast);
-        decode(ctx, probe);
-        av_packet_unref(ctx.pPacket);
-    }
-    av_packet_free(&pLast);
+    if (!strLast.empty())
+        decode(strLast, probe);
     return true;
 }
 
-#else
-
-bool KyTestHaveFfmpeg() {
-    return false;
+bool KyTestReadVideoPackets(const std::wstring& strPath, std::vector<std::string>& packets) {
+    packets.clear();
+    Reader reader;
+    std::string strError;
+    if (!reader.Open(strPath, strError))
+        return false;
+    while (reader.Next())
+        packets.push_back(reader.Bytes());
+    return true;
 }
 
-bool KyTestProbeVideo(const std::wstring&, bool, KyTestVideoProbe& probe) {
-    probe = KyTestVideoProbe();
-    probe.strError = "FFmpeg is not part of this build";
-    return false;
+bool KyTestDecodeJpeg(const std::string& strJpeg, KyCFieldBase& decoded) {
+    decoded.Empty();
+    const std::unique_ptr<void, int (*)(tjhandle)> handle(tjInitDecompress(), tjDestroy);
+    auto* pBytes = reinterpret_cast<const unsigned char*>(strJpeg.data());
+    int nWidth = 0, nHeight = 0, nSubsampling = 0, nColourspace = 0;
+    if (!handle || tjDecompressHeader3(handle.get(), pBytes, strJpeg.size(), &nWidth, &nHeight,
+                                       &nSubsampling, &nColourspace) != 0)
+        return false;
+    KyCFieldBase field(KyCRect2(KyCSize2(nWidth, nHeight)), 4, 0);
+    if (tjDecompress2(handle.get(), pBytes, strJpeg.size(), field.m_pData, nWidth, field.m_nPitch,
+                      nHeight, TJPF_BGRA, 0) != 0)
+        return false;
+    decoded = field;
+    return true;
 }
-
-#endif

@@ -1,17 +1,22 @@
-// A second opinion on video files: FFmpeg's own demuxer and decoder (Linux test builds only).
+// A second opinion on video files: FFmpeg's demuxer and TurboJPEG, on every platform.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "KyCFieldBase.h"
 
 // What FFmpeg makes of a video file's first video stream.
 struct KyTestVideoProbe {
     std::string strError;  // empty when the file opened
-    std::string strCodec;  // decoder name, e.g. "mjpeg"
-    int nRateNum = 0;      // the frame rate FFmpeg found
+    std::string strCodec;  // codec name, e.g. "mjpeg"
+    std::string strDate;   // the file's creation date (AVI ICRD), empty without
+    int nRateNum = 0;      // frames per second as a fraction
     int nRateDen = 0;
     int nWidth = 0;
     int nHeight = 0;
     long long nStreamFrames = 0;  // the container's own frame count
+    int nIndexEntries = 0;        // frames the file's index (idx1 or OpenDML) names
     int nPackets = 0;             // packets read to the end of the file
     int nDecoded = 0;             // frames decoded (first and last only unless all were asked)
     // Of the first decoded frame: mean red-difference chroma of its top tenth, and mean
@@ -20,9 +25,15 @@ struct KyTestVideoProbe {
     int nBottomCb = 0;
 };
 
-// True when FFmpeg is in this build (KY_TEST_HAVE_FFMPEG).
+// True: every test build has the probe (kept for callers that still ask).
 bool KyTestHaveFfmpeg();
 
 // Opens the file with FFmpeg, reads every packet and decodes the first and the last one, or
-// all of them with bDecodeAll. Without FFmpeg in the build: false, with an error text.
+// all of them with bDecodeAll. False, with an error text, when the file cannot be read.
 bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoProbe& probe);
+
+// Every video packet of the file in order (the stored JPEGs); false when it cannot be read.
+bool KyTestReadVideoPackets(const std::wstring& strPath, std::vector<std::string>& packets);
+
+// A JPEG decoded to a top-down BGRA field; false (and an empty field) when it is none.
+bool KyTestDecodeJpeg(const std::string& strJpeg, KyCFieldBase& decoded);

@@ -20,6 +20,7 @@ enum EOperation : unsigned {
     eOpenForWrite = 8,
     eWrite = 16,
     eCreateDirectory = 32,
+    eFlush = 64,  // FlushFileToDisk
 };
 
 // Adds a fault; later faults are looked at first.

@@ -110,6 +110,8 @@ bool FlushFileToDisk(KyFileHandle hFile) {
     SFile* pFile = static_cast<SFile*>(hFile);
     if (pFile == nullptr)
         return fail(kErrorInvalidHandle);
+    if (failWithFault(KyPlatformFaults::eFlush, pFile->strPath))
+        return false;
     return ::FlushFileBuffers(pFile->hFile) != FALSE;
 }
 

@@ -151,6 +151,8 @@ bool FlushFileToDisk(KyFileHandle hFile) {
     SFile* pFile = static_cast<SFile*>(hFile);
     if (pFile == nullptr)
         return fail(kErrorInvalidHandle);
+    if (failWithFault(KyPlatformFaults::eFlush, pFile->strPath))
+        return false;
     // fdatasync carries the data and the size; the name of a new file lives in its directory,
     // which is synced once.
     if (::fdatasync(pFile->nFd) != 0)
