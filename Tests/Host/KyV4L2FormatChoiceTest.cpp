@@ -5,85 +5,90 @@
 
 namespace {
 
+const std::uint32_t kYUYV = kV4L2FormatYUYV, kMJPG = kV4L2FormatMJPEG;
 const std::uint32_t kNV12 = KyV4L2FourCC('N', 'V', '1', '2');
 const std::uint32_t kH264 = KyV4L2FourCC('H', '2', '6', '4');
 
-KyV4L2FormatOffer offer(std::uint32_t nFourCC, std::vector<KyCSize2> vecSizes) {
+KyV4L2FormatOffer offer(std::uint32_t nFourCC, std::vector<KyCSize2> sizes) {
     KyV4L2FormatOffer result;
     result.nFourCC = nFourCC;
-    result.vecSizes = std::move(vecSizes);
+    result.vecSizes = std::move(sizes);
     return result;
 }
 
 // A typical USB camera: YUYV only at small sizes, MJPEG up to 1280x720.
-std::vector<KyV4L2FormatOffer> webcam() {
-    return {offer(kV4L2FormatYUYV, {KyCSize2(640, 480), KyCSize2(320, 240)}),
-            offer(kV4L2FormatMJPEG, {KyCSize2(1280, 720), KyCSize2(640, 480)})};
-}
+const std::vector<KyV4L2FormatOffer> kWebcam = {
+    offer(kYUYV, {KyCSize2(640, 480), KyCSize2(320, 240)}),
+    offer(kMJPG, {KyCSize2(1280, 720), KyCSize2(640, 480)})};
 
-KyV4L2Format choose(const std::vector<KyV4L2FormatOffer>& vecOffers, KyCSize2 wished) {
-    KyV4L2Format format;
-    EXPECT_TRUE(KyCV4L2FormatChoice::Choose(vecOffers, wished, format));
-    return format;
-}
+struct SChoice {
+    const char* pszName;
+    std::vector<KyV4L2FormatOffer> offers;
+    KyCSize2 wished;
+    std::uint32_t nFourCC;  // 0: nothing is chosen
+    KyCSize2 size;
+};
+
+const SChoice kChoices[] = {
+    {"ExactSizeInBothTakesYuyv", kWebcam, KyCSize2(640, 480), kYUYV, KyCSize2(640, 480)},
+    {"YuyvEvenWhenListedLast",
+     {kWebcam[1], kWebcam[0]},
+     KyCSize2(640, 480),
+     kYUYV,
+     KyCSize2(640, 480)},
+    {"OnlyOfferedAsMjpeg", kWebcam, KyCSize2(1280, 720), kMJPG, KyCSize2(1280, 720)},
+    // 700000 pixels: 1280x720 is 221600 away, 640x480 392800.
+    {"NearestPixelCountUp", kWebcam, KyCSize2(1000, 700), kMJPG, KyCSize2(1280, 720)},
+    {"NearestPixelCountDown", kWebcam, KyCSize2(400, 300), kYUYV, KyCSize2(320, 240)},
+    {"TieGoesToTheLargerSize",
+     {offer(kYUYV, {KyCSize2(400, 500), KyCSize2(600, 500)})},
+     KyCSize2(500, 500),
+     kYUYV,
+     KyCSize2(600, 500)},
+    {"UnconvertibleIgnoredAtTheExactSize",
+     {offer(kH264, {KyCSize2(640, 480)}), offer(kYUYV, {KyCSize2(320, 240)})},
+     KyCSize2(640, 480),
+     kYUYV,
+     KyCSize2(320, 240)},
+    {"NoDiscreteSizesTakesTheWish",
+     {offer(kMJPG, {})},
+     KyCSize2(1024, 576),
+     kMJPG,
+     KyCSize2(1024, 576)},
+    {"NothingConvertible",
+     {offer(kNV12, {KyCSize2(640, 480)}), offer(kH264, {})},
+     KyCSize2(640, 480),
+     0,
+     KyCSize2()},
+    {"NoOffers", {}, KyCSize2(640, 480), 0, KyCSize2()},
+    {"NoWish", kWebcam, KyCSize2(0, 480), 0, KyCSize2()},
+};
+
+class KyV4L2FormatChoiceTest : public ::testing::TestWithParam<SChoice> {};
 
 }  // namespace
 
-TEST(KyV4L2FormatChoiceTest, ExactSizeInBothFormatsTakesYuyvWhicheverIsListedFirst) {
-    KyV4L2Format format = choose(webcam(), KyCSize2(640, 480));
-    EXPECT_EQ(format.nFourCC, kV4L2FormatYUYV);
-    EXPECT_EQ(format.size, KyCSize2(640, 480));
-
-    std::vector<KyV4L2FormatOffer> vecReversed = webcam();
-    std::swap(vecReversed[0], vecReversed[1]);
-    format = choose(vecReversed, KyCSize2(640, 480));
-    EXPECT_EQ(format.nFourCC, kV4L2FormatYUYV);
-}
-
-TEST(KyV4L2FormatChoiceTest, SizeOnlyOfferedAsMjpegTakesMjpeg) {
-    const KyV4L2Format format = choose(webcam(), KyCSize2(1280, 720));
-    EXPECT_EQ(format.nFourCC, kV4L2FormatMJPEG);
-    EXPECT_EQ(format.size, KyCSize2(1280, 720));
-}
-
-TEST(KyV4L2FormatChoiceTest, NearestPixelCountWinsAndTiesGoToTheLargerSize) {
-    // 1000x700 is 700000 pixels: 1280x720 is 221600 away, 640x480 392800.
-    EXPECT_EQ(choose(webcam(), KyCSize2(1000, 700)).size, KyCSize2(1280, 720));
-    // 400x300 is nearer to 320x240 than to 640x480.
-    EXPECT_EQ(choose(webcam(), KyCSize2(400, 300)).size, KyCSize2(320, 240));
-    // 500x500: 400x500 and 600x500 are both 50000 pixels away.
-    const std::vector<KyV4L2FormatOffer> vecTie = {
-        offer(kV4L2FormatYUYV, {KyCSize2(400, 500), KyCSize2(600, 500)})};
-    EXPECT_EQ(choose(vecTie, KyCSize2(500, 500)).size, KyCSize2(600, 500));
-}
-
-TEST(KyV4L2FormatChoiceTest, UnconvertibleFormatsAreIgnoredEvenAtTheExactSize) {
-    const std::vector<KyV4L2FormatOffer> vecOffers = {offer(kH264, {KyCSize2(640, 480)}),
-                                                      offer(kV4L2FormatYUYV, {KyCSize2(320, 240)})};
-    const KyV4L2Format format = choose(vecOffers, KyCSize2(640, 480));
-    EXPECT_EQ(format.nFourCC, kV4L2FormatYUYV);
-    EXPECT_EQ(format.size, KyCSize2(320, 240));
-}
-
-TEST(KyV4L2FormatChoiceTest, NothingConvertibleOrNoWishLeavesTheFormatUntouched) {
+TEST_P(KyV4L2FormatChoiceTest, ChoosesTheConvertibleFormatNearestTheWish) {
+    const SChoice& c = GetParam();
     KyV4L2Format format;
     format.nFourCC = 7;
-    EXPECT_FALSE(KyCV4L2FormatChoice::Choose({offer(kNV12, {KyCSize2(640, 480)}), offer(kH264, {})},
-                                             KyCSize2(640, 480), format));
-    EXPECT_FALSE(KyCV4L2FormatChoice::Choose({}, KyCSize2(640, 480), format));
-    EXPECT_FALSE(KyCV4L2FormatChoice::Choose(webcam(), KyCSize2(0, 480), format));
-    EXPECT_EQ(format.nFourCC, 7u);
+    EXPECT_EQ(KyCV4L2FormatChoice::Choose(c.offers, c.wished, format), c.nFourCC != 0);
+    if (c.nFourCC == 0) {
+        EXPECT_EQ(format.nFourCC, 7u) << "a refusal leaves the format untouched";
+        return;
+    }
+    EXPECT_EQ(KyV4L2FourCCText(format.nFourCC), KyV4L2FourCCText(c.nFourCC));
+    EXPECT_EQ(format.size, c.size);
 }
 
-TEST(KyV4L2FormatChoiceTest, OfferWithoutDiscreteSizesTakesTheWishAsItIs) {
-    const KyV4L2Format format = choose({offer(kV4L2FormatMJPEG, {})}, KyCSize2(1024, 576));
-    EXPECT_EQ(format.nFourCC, kV4L2FormatMJPEG);
-    EXPECT_EQ(format.size, KyCSize2(1024, 576));
-}
+INSTANTIATE_TEST_SUITE_P(Offers, KyV4L2FormatChoiceTest, ::testing::ValuesIn(kChoices),
+                         [](const ::testing::TestParamInfo<SChoice>& info) {
+                             return std::string(info.param.pszName);
+                         });
 
-TEST(KyV4L2FormatChoiceTest, DriverAnswerIsUsableOnlyWhenConvertibleAndNotEmpty) {
+TEST(KyV4L2FormatAnswerTest, UsableOnlyWhenConvertibleAndNotEmptyAndNamedAsTheDriverWrites) {
     KyV4L2Format format;
-    format.nFourCC = kV4L2FormatYUYV;
+    format.nFourCC = kYUYV;
     format.size = KyCSize2(640, 480);
     EXPECT_TRUE(KyCV4L2FormatChoice::IsUsable(format));
     format.size = KyCSize2(640, 0);
@@ -91,10 +96,6 @@ TEST(KyV4L2FormatChoiceTest, DriverAnswerIsUsableOnlyWhenConvertibleAndNotEmpty)
     format.size = KyCSize2(640, 480);
     format.nFourCC = kNV12;
     EXPECT_FALSE(KyCV4L2FormatChoice::IsUsable(format));
-}
-
-TEST(KyV4L2FormatChoiceTest, FourCCTextReadsAsTheDriverWritesIt) {
-    EXPECT_EQ(KyV4L2FourCCText(kV4L2FormatYUYV), "YUYV");
-    EXPECT_EQ(KyV4L2FourCCText(kV4L2FormatMJPEG), "MJPG");
+    EXPECT_EQ(KyV4L2FourCCText(kMJPG), "MJPG");
     EXPECT_EQ(KyV4L2FourCCText(0x01020341u), "A???");
 }
