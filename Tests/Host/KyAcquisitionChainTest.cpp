@@ -9,7 +9,6 @@
 
 #include "CbCriticalSection.h"
 #include "CbFunctor.h"
-#include "CbSmartPointer.h"
 #include "KyCAcquireDisplayBase.h"
 #include "KyCAcquisitionCommon.h"
 #include "KyCFieldBase.h"
@@ -181,22 +180,6 @@ TEST(KyAcquisitionChainTest, LiveDisplayAsDirectSinkShowsTheLastCameraPicture) {
     EXPECT_EQ(source.GetDisplay(3), &live);
     EXPECT_EQ(live.GetPicturesShown(), 2u);
     EXPECT_EQ(expectLiveUpright(live, KyCSize2(80, 40)), 1u);
-}
-
-TEST(KyCAcquireDisplayBaseTest, OwnCounterDestroysOnTheLastRelease) {
-    struct CountedDisplay : KyCAcquireDisplayBase {
-        explicit CountedDisplay(int& nDestroyed) : m_nDestroyed(nDestroyed) {}
-        ~CountedDisplay() override { ++m_nDestroyed; }
-        int& m_nDestroyed;
-    };
-    int nDestroyed = 0;
-    {
-        CbSmartPointer<IAcquireDisplay> p(new CountedDisplay(nDestroyed));
-        CbSmartPointer<IAcquireDisplay> copy = p;
-        p.Release();
-        EXPECT_EQ(nDestroyed, 0);
-    }
-    EXPECT_EQ(nDestroyed, 1);
 }
 
 TEST(KyAcquisitionFactoryTest, BuiltInCameraFeedsTheBuiltInLiveDisplayUntilAnotherIsInstalled) {

@@ -2,8 +2,9 @@
 // named, and what is never touched (a running recording, a taken name, an unreadable leftover).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cwchar>
+#include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -82,18 +83,12 @@ const SRecoveryCase kCases[] = {
 class KyCVideoRecoveryTest : public ::testing::TestWithParam<SRecoveryCase> {
 protected:
     std::wstring file(const wchar_t* pszName) const { return m_Dir.File(pszName); }
+    // The directory's names, sorted and joined by spaces.
     std::wstring names() const {
+        std::set<std::wstring> all;
+        for (const auto& entry : std::filesystem::directory_iterator(m_Dir.Path()))
+            all.insert(entry.path().filename().wstring());
         std::wstring str;
-        KyPlatform::KyFindData data;
-        KyPlatform::KyFindHandle hFind = KyPlatform::FindFirstFileW(m_Dir.File(L"*"), data);
-        if (hFind == nullptr)
-            return str;
-        std::vector<std::wstring> all;
-        do {
-            all.push_back(data.strFileName);
-        } while (KyPlatform::FindNextFileW(hFind, data));
-        KyPlatform::FindClose(hFind);
-        std::sort(all.begin(), all.end());
         for (const std::wstring& strName : all)
             str += (str.empty() ? L"" : L" ") + strName;
         return str;
