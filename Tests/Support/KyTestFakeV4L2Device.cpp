@@ -14,16 +14,11 @@ namespace {
 
 const unsigned kMaxBuffers = 4;
 
-std::vector<KyV4L2FormatOffer> defaultOffers() {
-    KyV4L2FormatOffer yuyv;
-    yuyv.nFourCC = kV4L2FormatYUYV;
-    yuyv.strDescription = "YUYV 4:2:2";
-    yuyv.vecSizes = {KyCSize2(640, 480), KyCSize2(320, 240)};
-    KyV4L2FormatOffer mjpeg;
-    mjpeg.nFourCC = kV4L2FormatMJPEG;
-    mjpeg.strDescription = "Motion-JPEG";
-    mjpeg.vecSizes = {KyCSize2(1280, 720), KyCSize2(640, 480)};
-    return {yuyv, mjpeg};
+KyV4L2FormatOffer offer(std::uint32_t nFourCC, std::vector<KyCSize2> sizes) {
+    KyV4L2FormatOffer result;
+    result.nFourCC = nFourCC;
+    result.vecSizes = std::move(sizes);
+    return result;
 }
 
 unsigned char clampByte(int n) {
@@ -40,18 +35,15 @@ void bgraToYuv(const unsigned char* p, int& nY, int& nU, int& nV) {
 
 }  // namespace
 
-KyTestFakeV4L2Device::KyTestFakeV4L2Device() : KyTestFakeV4L2Device(Script()) {}
-
 KyTestFakeV4L2Device::KyTestFakeV4L2Device(const Script& script) : m_Script(script) {
     if (m_Script.vecOffers.empty())
-        m_Script.vecOffers = defaultOffers();
+        m_Script.vecOffers = {offer(kV4L2FormatYUYV, {KyCSize2(640, 480), KyCSize2(320, 240)}),
+                              offer(kV4L2FormatMJPEG, {KyCSize2(1280, 720), KyCSize2(640, 480)})};
 }
-
-KyTestFakeV4L2Device::~KyTestFakeV4L2Device() = default;
 
 EV4L2Result KyTestFakeV4L2Device::Open(const std::string& strPath) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    log("Open " + strPath);
+    m_vecCalls.push_back("Open " + strPath);
     if (m_Script.eOpen != eV4L2Ok) {
         m_strError = "open: " + std::string(KyV4L2ResultText(m_Script.eOpen));
         return m_Script.eOpen;
@@ -65,53 +57,38 @@ void KyTestFakeV4L2Device::Close() {
     StopStreaming();
     std::lock_guard<std::mutex> lock(m_Mutex);
     if (m_bOpen)
-        log("Close");
+        m_vecCalls.push_back("Close");
     m_bOpen = false;
-}
-
-std::string KyTestFakeV4L2Device::GetCardName() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_Script.strCard;
 }
 
 std::vector<KyV4L2FormatOffer> KyTestFakeV4L2Device::GetFormatOffers() {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    log("GetFormatOffers");
+    m_vecCalls.push_back("GetFormatOffers");
     return m_Script.vecOffers;
 }
 
 EV4L2Result KyTestFakeV4L2Device::SetFormat(KyV4L2Format& format) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    log("SetFormat " + KyV4L2FourCCText(format.nFourCC) + " " + std::to_string(format.size.nWidth) +
-        "x" + std::to_string(format.size.nHeight));
-    if (m_Script.eSetFormat != eV4L2Ok) {
-        m_strError = "VIDIOC_S_FMT: " + std::string(KyV4L2ResultText(m_Script.eSetFormat));
-        return m_Script.eSetFormat;
-    }
+    m_vecCalls.push_back("SetFormat " + KyV4L2FourCCText(format.nFourCC) + " " +
+                         std::to_string(format.size.nWidth) + "x" +
+                         std::to_string(format.size.nHeight));
     if (m_Script.forced.nFourCC != 0)
         format = m_Script.forced;
-    if (format.nFourCC == kV4L2FormatYUYV) {
-        format.nBytesPerLine = format.size.nWidth * 2 + m_Script.nPaddingPerLine;
-        format.nImageBytes = static_cast<std::uint32_t>(format.nBytesPerLine) *
-                             static_cast<std::uint32_t>(format.size.nHeight);
-    } else {
-        format.nBytesPerLine = 0;
-        format.nImageBytes = static_cast<std::uint32_t>(format.size.nWidth) *
-                             static_cast<std::uint32_t>(format.size.nHeight) * 2;
-    }
+    format.nBytesPerLine = format.nFourCC == kV4L2FormatYUYV ? format.size.nWidth * 2 : 0;
+    format.nImageBytes = static_cast<std::uint32_t>(format.size.nWidth * format.size.nHeight * 2);
     m_Format = format;
     return eV4L2Ok;
 }
 
 EV4L2Result KyTestFakeV4L2Device::SetFrameRate(float fFramesPerSecond) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    log("SetFrameRate " + std::to_string(static_cast<int>(fFramesPerSecond)));
+    m_vecCalls.push_back("SetFrameRate " + std::to_string(static_cast<int>(fFramesPerSecond)));
     return eV4L2Ok;
 }
 
 EV4L2Result KyTestFakeV4L2Device::StartStreaming(unsigned nBuffers) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    log("StartStreaming " + std::to_string(nBuffers));
+    m_vecCalls.push_back("StartStreaming " + std::to_string(nBuffers));
     if (!m_bOpen || m_bGone) {
         m_strError = "VIDIOC_REQBUFS: not open";
         return eV4L2Failed;
@@ -123,7 +100,7 @@ EV4L2Result KyTestFakeV4L2Device::StartStreaming(unsigned nBuffers) {
     const unsigned nCount = std::max(1u, std::min(nBuffers, kMaxBuffers));
     m_vecBuffers.assign(nCount, std::vector<unsigned char>());
     m_vecOut.assign(nCount, false);
-    m_bStreaming = true;
+    m_Counts.bStreaming = true;
     return eV4L2Ok;
 }
 
@@ -136,14 +113,14 @@ EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& fr
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(nIntervalMs));  // the driver's pace
     std::lock_guard<std::mutex> lock(m_Mutex);
-    if (!m_bStreaming) {
+    if (!m_Counts.bStreaming) {
         m_strError = "VIDIOC_DQBUF: not streaming";
         return eV4L2Failed;
     }
     if (m_Script.bSilent)
         return eV4L2Timeout;
     if (m_Script.nFramesBeforeGone >= 0 &&
-        m_nHandedOut >= static_cast<unsigned>(m_Script.nFramesBeforeGone)) {
+        m_Counts.nHandedOut >= static_cast<unsigned>(m_Script.nFramesBeforeGone)) {
         m_bGone = true;
         m_strError = "VIDIOC_DQBUF: No such device";
         return eV4L2Gone;
@@ -153,7 +130,7 @@ EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& fr
         return eV4L2Timeout;  // every buffer is with the host: nothing can be filled
     const unsigned nIndex = static_cast<unsigned>(it - m_vecOut.begin());
     const unsigned nNumber = m_nNextFrame++;
-    m_vecBuffers[nIndex] = MakeFrame(m_Format, nNumber, m_Script.nPaddingPerLine);
+    m_vecBuffers[nIndex] = MakeFrame(m_Format, nNumber, 0);
     std::vector<unsigned char>& buffer = m_vecBuffers[nIndex];
     frame.pData = buffer.data();
     frame.nBytesUsed = buffer.size();
@@ -161,16 +138,16 @@ EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& fr
         frame.nBytesUsed /= 3;
     frame.nIndex = nIndex;
     m_vecOut[nIndex] = true;
-    ++m_nHandedOut;
+    ++m_Counts.nHandedOut;
     const unsigned nOut = static_cast<unsigned>(std::count(m_vecOut.begin(), m_vecOut.end(), true));
-    m_nMaxOut = std::max(m_nMaxOut, nOut);
+    m_Counts.nMaxOut = std::max(m_Counts.nMaxOut, nOut);
     return eV4L2Ok;
 }
 
 EV4L2Result KyTestFakeV4L2Device::ReleaseFrame(const KyV4L2Frame& frame) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    if (!m_bStreaming || frame.nIndex >= m_vecOut.size() || !m_vecOut[frame.nIndex]) {
-        ++m_nBadReleases;
+    if (!m_Counts.bStreaming || frame.nIndex >= m_vecOut.size() || !m_vecOut[frame.nIndex]) {
+        ++m_Counts.nBadReleases;
         m_strError = "VIDIOC_QBUF: Invalid argument";
         return eV4L2Failed;
     }
@@ -180,10 +157,10 @@ EV4L2Result KyTestFakeV4L2Device::ReleaseFrame(const KyV4L2Frame& frame) {
 
 void KyTestFakeV4L2Device::StopStreaming() {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    if (!m_bStreaming)
+    if (!m_Counts.bStreaming)
         return;
-    log("StopStreaming");
-    m_bStreaming = false;
+    m_vecCalls.push_back("StopStreaming");
+    m_Counts.bStreaming = false;
     m_vecBuffers.clear();
     m_vecOut.clear();
 }
@@ -198,24 +175,9 @@ std::vector<std::string> KyTestFakeV4L2Device::GetCalls() const {
     return m_vecCalls;
 }
 
-unsigned KyTestFakeV4L2Device::GetFramesHandedOut() const {
+KyTestFakeV4L2Device::Counts KyTestFakeV4L2Device::GetCounts() const {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nHandedOut;
-}
-
-unsigned KyTestFakeV4L2Device::GetBadReleases() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nBadReleases;
-}
-
-unsigned KyTestFakeV4L2Device::GetMaxBuffersOut() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nMaxOut;
-}
-
-bool KyTestFakeV4L2Device::IsStreaming() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_bStreaming;
+    return m_Counts;
 }
 
 std::vector<unsigned char> KyTestFakeV4L2Device::MakeFrame(const KyV4L2Format& format,
@@ -253,8 +215,4 @@ std::vector<unsigned char> KyTestFakeV4L2Device::MakeFrame(const KyV4L2Format& f
         }
     }
     return vecYuyv;
-}
-
-void KyTestFakeV4L2Device::log(const std::string& strCall) {
-    m_vecCalls.push_back(strCall);
 }

@@ -8,35 +8,36 @@
 #include "KyV4L2Device.h"
 
 // Frames carry KyCTestPattern with their frame number (0, 1, 2, ...), encoded in the negotiated
-// format: YUYV (BT.601 limited range, optionally with padding after every line) or MJPEG (the
-// host's JPEG encoder). The driver's side is scripted through Script before the device is handed
-// to a camera; the test may keep a plain pointer to read the log while the camera owns it.
-// Any thread may call; a mutex guards everything.
+// format: YUYV (BT.601 limited range) or MJPEG (the host's JPEG encoder). The driver's side is
+// scripted before the device is handed to a camera; the test may keep a plain pointer to read
+// the log while the camera owns it. Any thread may call; a mutex guards everything.
 class KyTestFakeV4L2Device : public KyV4L2Device {
 public:
     struct Script {
         EV4L2Result eOpen = eV4L2Ok;
-        std::string strCard = "Fake Camera";
         // Default: YUYV at 640x480 and 320x240, MJPEG at 1280x720 and 640x480.
         std::vector<KyV4L2FormatOffer> vecOffers;
         // The driver's own choice; with nFourCC 0 it takes what it was asked for.
         KyV4L2Format forced;
-        EV4L2Result eSetFormat = eV4L2Ok;
         EV4L2Result eStart = eV4L2Ok;
-        int nPaddingPerLine = 0;     // extra bytes after each YUYV line
         int nFramesBeforeGone = -1;  // frames delivered before the device disappears; -1 never
         bool bSilent = false;        // no frame ever comes
         int nDamagedFrame = -1;      // this frame number comes truncated
         unsigned nFrameIntervalMs = 2;
     };
+    struct Counts {
+        unsigned nHandedOut = 0;
+        unsigned nBadReleases = 0;  // a buffer released that was not out, or while stopped
+        unsigned nMaxOut = 0;       // buffers out at once
+        bool bStreaming = false;
+    };
 
-    KyTestFakeV4L2Device();
+    KyTestFakeV4L2Device() : KyTestFakeV4L2Device(Script()) {}
     explicit KyTestFakeV4L2Device(const Script& script);
-    ~KyTestFakeV4L2Device() override;
 
     EV4L2Result Open(const std::string& strPath) override;
     void Close() override;
-    std::string GetCardName() const override;
+    std::string GetCardName() const override { return "Fake Camera"; }
     std::vector<KyV4L2FormatOffer> GetFormatOffers() override;
     EV4L2Result SetFormat(KyV4L2Format& format) override;
     EV4L2Result SetFrameRate(float fFramesPerSecond) override;
@@ -49,30 +50,22 @@ public:
     // "Open /dev/video9", "GetFormatOffers", "SetFormat YUYV 640x480", "SetFrameRate 30",
     // "StartStreaming 4", "StopStreaming", "Close"; frame waits are counted, not logged.
     std::vector<std::string> GetCalls() const;
-    unsigned GetFramesHandedOut() const;
-    unsigned GetBadReleases() const;  // a buffer released that was not out, or while stopped
-    unsigned GetMaxBuffersOut() const;
-    bool IsStreaming() const;
+    Counts GetCounts() const;
 
     // The frame the device sends for a frame number, in the format given.
     static std::vector<unsigned char> MakeFrame(const KyV4L2Format& format, unsigned nNumber,
                                                 int nPaddingPerLine);
 
 private:
-    void log(const std::string& strCall);  // with m_Mutex held
-
     mutable std::mutex m_Mutex;  // guards every field below
     Script m_Script;
     std::vector<std::string> m_vecCalls;
     bool m_bOpen = false;
-    bool m_bStreaming = false;
     bool m_bGone = false;
     KyV4L2Format m_Format;
     std::vector<std::vector<unsigned char>> m_vecBuffers;
     std::vector<bool> m_vecOut;  // buffer handed out and not yet released
     unsigned m_nNextFrame = 0;
-    unsigned m_nHandedOut = 0;
-    unsigned m_nBadReleases = 0;
-    unsigned m_nMaxOut = 0;
+    Counts m_Counts;
     std::string m_strError;
 };
