@@ -114,7 +114,7 @@ TEST_F(KyCSyntheticCameraTest, BadSettingsAreRefusedAndANewSizeAppliesToTheNextF
     EXPECT_EQ(m_Display.GetLastFrame().size, KyCSize2(64, 40));
 }
 
-TEST_F(KyCSyntheticCameraTest, RefusedBufferIsReleasedInvalidAndCounted) {
+TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
     m_Display.SetRefuseBuffers(true);
     startOnDemand();
     EXPECT_FALSE(m_Camera.DeliverFrameNow());
@@ -128,19 +128,9 @@ TEST_F(KyCSyntheticCameraTest, RefusedBufferIsReleasedInvalidAndCounted) {
     m_Display.SetRefuseBuffers(false);
     EXPECT_TRUE(m_Camera.DeliverFrameNow());
     EXPECT_EQ(m_Camera.GetFramesDelivered(), 1u);
-}
-
-TEST_F(KyCSyntheticCameraTest, WithoutSourceOrDisplayFramesAreCountedNotSent) {
-    struct NoDisplay : IAcquireDisplaySource {
-        IAcquireDisplay* GetDisplay(int) override { return nullptr; }
-    } empty;
-    ASSERT_TRUE(m_Camera.SetFrameRate(0.0f));
-    ASSERT_EQ(m_Camera.StartAcquisition(1), 0);
+    m_Camera.SetDisplaySource(nullptr);
     EXPECT_FALSE(m_Camera.DeliverFrameNow());
-    m_Camera.SetDisplaySource(&empty);
-    EXPECT_FALSE(m_Camera.DeliverFrameNow());
-    EXPECT_EQ(m_Camera.GetFramesWithoutDisplay(), 2u);
-    EXPECT_EQ(m_Camera.GetFramesRefused(), 0u);
+    EXPECT_EQ(m_Camera.GetFramesWithoutDisplay(), 1u) << "counted, not sent";
 }
 
 TEST_F(KyCSyntheticCameraTest, ThreadDeliversNumberedFramesUntilStoppedAndAgainAfterARestart) {
@@ -228,28 +218,4 @@ TEST(KyCSyntheticCameraLifetimeTest, DestroyingARunningCameraStopsItsThread) {
     display.Close();
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(display.GetLateCalls(), 0u);
-}
-
-TEST(KyCTestPatternTest, FrameNumberReadsBackAndTinyFramesStayInBounds) {
-    for (int nBytesPerPixel : {4, 1}) {
-        const KyCSize2 size(64, 24);
-        const int nPitch = (size.nWidth * nBytesPerPixel + 3) & ~3;
-        std::vector<unsigned char> pixels(static_cast<size_t>(nPitch) * size.nHeight);
-        for (unsigned nNumber : {0u, 1u, 0x8001u, 0xA5A5u, 0xFFFFu}) {
-            KyCTestPattern::Draw(pixels.data(), nPitch, size, nBytesPerPixel, nNumber);
-            unsigned nRead = 12345;
-            ASSERT_TRUE(KyCTestPattern::ReadFrameNumber(pixels.data(), nPitch, size, nBytesPerPixel,
-                                                        nRead));
-            EXPECT_EQ(nRead, nNumber) << nBytesPerPixel << " bytes per pixel";
-        }
-    }
-    for (KyCSize2 size : {KyCSize2(1, 1), KyCSize2(15, 2), KyCSize2(3, 3)}) {
-        std::vector<unsigned char> pixels(static_cast<size_t>(size.nWidth) * 4 * size.nHeight + 4,
-                                          0xEE);
-        KyCTestPattern::Draw(pixels.data(), size.nWidth * 4, size, 4, 7);
-        EXPECT_EQ(pixels.back(), 0xEE) << "drawn past the frame";
-        unsigned nRead = 0;
-        EXPECT_FALSE(
-            KyCTestPattern::ReadFrameNumber(pixels.data(), size.nWidth * 4, size, 4, nRead));
-    }
 }

@@ -255,23 +255,6 @@ TEST_F(KyPlatformFileTest, BinaryFilesAreWrittenWholeAndMeasured) {
     EXPECT_FALSE(CloseFile(nullptr));
 }
 
-TEST_F(KyPlatformFileTest, InjectedFaultsHitOnlyTheirPathsAndOnlyAsOftenAsAsked) {
-    write(L"locked.avi", "a");
-    write(L"free.avi", "b");
-    m_Faults.Inject(KyPlatformFaults::eDelete, L"LOCKED.avi", kErrorSharingViolation, 1);
-    m_Faults.Inject(KyPlatformFaults::eMove | KyPlatformFaults::eCopy, L"final.avi",
-                    kErrorDiskFull);
-    EXPECT_FALSE(DeleteFileW(file(L"locked.avi")));
-    EXPECT_EQ(GetLastError(), static_cast<unsigned>(kErrorSharingViolation));
-    EXPECT_FALSE(MoveFileW(file(L"free.avi"), file(L"final.avi")));  // the target matches too
-    EXPECT_EQ(GetLastError(), static_cast<unsigned>(kErrorDiskFull));
-    EXPECT_FALSE(CopyFileW(file(L"free.avi"), file(L"final.avi"), false));
-    EXPECT_EQ(state(), "free.avi=b locked.avi=a");
-    EXPECT_TRUE(DeleteFileW(file(L"locked.avi"))) << "the fault was for one attempt";
-    EXPECT_TRUE(MoveFileW(file(L"free.avi"), file(L"other.avi")));
-    EXPECT_EQ(m_Faults.GetTriggeredCount(), 3u);
-}
-
 TEST(KyPlatformLastErrorTest, EachThreadKeepsItsOwnLastError) {
     // Both threads fail first and read afterwards, with nothing but atomics in between (any
     // successful call may change the last error).
