@@ -152,7 +152,7 @@ bool FlushFileToDisk(KyFileHandle hFile) {
     if (pFile == nullptr)
         return fail(kErrorInvalidHandle);
     if (failWithFault(KyPlatformFaults::eFlush, pFile->strPath))
-        return false;
+        return fail(GetLastError());
     // fdatasync carries the data and the size; the name of a new file lives in its directory,
     // which is synced once.
     if (::fdatasync(pFile->nFd) != 0)
