@@ -156,7 +156,7 @@ TEST_F(KyCVideoCreatorTest, BadFramesAreRefusedUncountedAndAJpegIsStoredAsItStan
     CbArray<unsigned char> jpeg, otherSize;
     ASSERT_TRUE(KyCJPGCodec::Encode(markedFrame(48, 32, 4, true), ePixelFormatBGRA32, 0.9f, jpeg));
     ASSERT_TRUE(
-        KyCJPGCodec::Encode(markedFrame(32, 48, 4, true), ePixelFormatBGRA32, 0.9f, otherSize));
+        KyCJPGCodec::Encode(markedFrame(48, 16, 4, true), ePixelFormatBGRA32, 0.9f, otherSize));
     {
         KyCVideoCreator writer(m_strFile, 48, 32, kInterval);
         EXPECT_FALSE(writer.ProcessFrame(nullptr, -192));
