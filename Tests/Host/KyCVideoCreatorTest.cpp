@@ -187,7 +187,7 @@ TEST_F(KyCVideoCreatorTest, ArgumentsAndPlacesItCannotUseThrowAndLeaveNoFile) {
         EXPECT_NE(std::string(e.GetFunction()).find("KyCVideoCreator"), std::string::npos);
     }
     for (float fInterval :
-         {0.0f, -kInterval, std::nanf(""), std::numeric_limits<float>::infinity()})
+         {0.0f, -kInterval, std::nanf(""), std::numeric_limits<float>::infinity(), 1e-9f, 1e9f})
         EXPECT_THROW(KyCVideoCreator(m_strFile, 32, 16, fInterval), CbException) << fInterval;
     EXPECT_THROW(KyCVideoCreator(m_strFile, 0, 16, kInterval), CbException);
     EXPECT_THROW(KyCVideoCreator(m_strFile, 32, 0, kInterval), CbException);
@@ -289,6 +289,11 @@ const SRate kRates[] = {
     {"Pal", 0.04f, 25, 1},
     {"OneInTwoSeconds", 2.0f, 1, 2},
     {"SevenAndAHalf", 1.0f / 7.5f, 15, 2},
+    {"Sixty", 1.0f / 60.0f, 60, 1},
+    {"Ntsc", 1.0f / 29.97f, 2997, 100},
+    {"Two", 0.5f, 2, 1},
+    {"One", 1.0f, 1, 1},
+    {"Thousand", 0.001f, 1000, 1},
 };
 
 class KyCVideoCreatorRateTest : public KyCVideoCreatorTest,
