@@ -12,8 +12,8 @@ extern "C" {
 namespace {
 
 // libswscale's vector code writes whole blocks of 8 pixels per row: a narrower last block runs
-// past the row, into the caller's padding and, on the last row, past the picture. Rows rounded
-// up to this many pixels take the overrun.
+// past the row into the pitch's padding, which may be the neighbouring pixels of a larger
+// picture. Rows rounded up to this many pixels take the overrun.
 const int kSwscaleBlockPixels = 16;
 
 class KyV4L2YuyvConverter final : public KyV4L2Converter {
