@@ -13,8 +13,8 @@ namespace {
 
 // libswscale's vector code writes whole blocks of 8 pixels per row: a narrower last block runs
 // past the row into the pitch's padding, which may be the neighbouring pixels of a larger
-// picture. Rows rounded up to this many pixels take the overrun.
-const int kSwscaleBlockPixels = 16;
+// picture. Other widths convert into rows with a whole extra block of room.
+const int kSwscaleBlockPixels = 8;
 
 class KyV4L2YuyvConverter final : public KyV4L2Converter {
 public:
@@ -27,7 +27,7 @@ public:
           // Widths that libswscale fills exactly need no detour (allocated once, not per frame).
           m_nScratchPitch(format.size.nWidth % kSwscaleBlockPixels == 0
                               ? 0
-                              : (format.size.nWidth / kSwscaleBlockPixels + 1) *
+                              : (format.size.nWidth / kSwscaleBlockPixels + 2) *
                                     kSwscaleBlockPixels * 4),
           m_Scratch(static_cast<std::size_t>(m_nScratchPitch) * format.size.nHeight) {}
     ~KyV4L2YuyvConverter() override { sws_freeContext(m_pContext); }
