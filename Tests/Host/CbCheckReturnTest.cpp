@@ -10,44 +10,28 @@
 
 namespace {
 
-CbCheckReturn<bool> answer(bool b) {
-    return b;
-}
-
 struct SCounter {
     SCounter() { ++s_nConstructed; }
-    static std::atomic<int> s_nConstructed;
-    int m_nValue = 0;
+    inline static std::atomic<int> s_nConstructed{0};
 };
-std::atomic<int> SCounter::s_nConstructed{0};
 
 }  // namespace
 
 TEST(CbCheckReturnTest, ReadingTheValueMarksItExaminedAndACopyTakesOverTheDuty) {
-    CbCheckReturn<bool> result = answer(true);
-    EXPECT_FALSE(result.IsChecked());
-    const bool bValue = result;
-    EXPECT_TRUE(bValue);
-    EXPECT_TRUE(result.IsChecked());
-
-    CbCheckReturn<bool> original = answer(false);
+    CbCheckReturn<bool> original(false);
     CbCheckReturn<bool> copy(original);
     EXPECT_TRUE(original.IsChecked()) << "the copy carries the duty now";
     EXPECT_FALSE(copy.IsChecked());
-    EXPECT_FALSE(copy.GetValue());
+    EXPECT_FALSE(static_cast<bool>(copy));
     EXPECT_TRUE(copy.IsChecked());
 }
 
 TEST(CbSingletonTest, EveryCallerOnEveryThreadGetsTheSameInstance) {
     SCounter* pFirst = &CbSingleton<SCounter>::GetInstance();
-    std::vector<std::thread> threads;
     std::atomic<int> nOthers{0};
-    for (int i = 0; i < 4; ++i) {
-        threads.emplace_back([&] {
-            if (&CbSingleton<SCounter>::GetInstance() != pFirst)
-                ++nOthers;
-        });
-    }
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i)
+        threads.emplace_back([&] { nOthers += &CbSingleton<SCounter>::GetInstance() != pFirst; });
     for (std::thread& t : threads)
         t.join();
     EXPECT_EQ(nOthers.load(), 0);
