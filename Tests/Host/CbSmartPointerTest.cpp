@@ -138,6 +138,7 @@ TEST_F(CbSmartPointerTest, LockRacingTheLastReleaseNeverRevivesTheObject) {
 }
 
 TEST_F(CbSmartPointerTest, DeleterIsCalledInsteadOfDeleteAfterTheWeakReferencesAreCleared) {
+    g_nExpiredAtDeleter = 0;
     CbSmartPointer<CCounted> p(new (g_Slot) CCounted(&destroyInSlot));
     CbWeakPointer<CCounted> weak(p);
     g_pSlotWatch = &weak;
