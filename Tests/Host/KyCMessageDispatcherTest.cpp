@@ -1,4 +1,4 @@
-// The message queue to the GUI and the active device type.
+// The message queue to the GUI: order, origin, lifetime and wake-ups.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "CActiveAcquireDeviceType.h"
 #include "CMessageWFARUXStateChanged.h"
 #include "KyCMessageDispatcher.h"
 
@@ -90,12 +89,4 @@ TEST_F(KyCMessageDispatcherTest, PostingFromSeveralThreadsLosesNothingAndKeepsEa
     std::vector<unsigned> nextLine(kThreads, 0);
     for (const KyCPostedMessage& posted : taken)
         EXPECT_EQ(posted.nLine, nextLine[std::stoi(textOf(posted.pMessage))]++);
-}
-
-TEST(KyActiveAcquireDeviceTypeTest, DefaultsToTheCameraDeviceAndCanBeSet) {
-    auto& type = CbSingleton<RUX2ComponentFactory::CActiveAcquireDeviceType>::GetInstance();
-    EXPECT_EQ(type.GetActiveAcquireDeviceType(), eAcquireDeviceVDX);
-    type.SetActiveAcquireDeviceType(eAcquireDeviceNetwork);
-    EXPECT_EQ(type.GetActiveAcquireDeviceType(), eAcquireDeviceNetwork);
-    type.SetActiveAcquireDeviceType(eAcquireDeviceVDX);
 }
