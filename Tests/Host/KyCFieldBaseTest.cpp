@@ -175,7 +175,8 @@ TEST(KyCFieldBaseTest, CopyDataMovesEachPixelToItsPlaceClipsAndRefusesMismatches
     KyCFieldBase grey(KyCRect2(KyCSize2(8, 6)), 1, 0);
     EXPECT_FALSE(grey.CopyData(source, source.m_Rect, grey.m_Rect, 0));
     EXPECT_FALSE(dest.CopyData(KyCFieldBase(), source.m_Rect, dest.m_Rect, 0));
-    const KyCFieldBase noMemory(nullptr, source.m_Rect, 4, 0);  // a shape without pixels
+    KyCFieldBase noMemory(nullptr, source.m_Rect, 4, 0);  // a shape without pixels
+    noMemory.ClrData(source.m_Rect, KyCRect2());          // nothing to clear, no crash
     EXPECT_FALSE(dest.CopyData(noMemory, source.m_Rect, dest.m_Rect, 0));
     EXPECT_FALSE(KyCFieldBase(noMemory).CopyData(source, source.m_Rect, dest.m_Rect, 0));
     EXPECT_FALSE(dest.CopyData(source, KyCRect2(20, 20, 30, 30), dest.m_Rect, 0));

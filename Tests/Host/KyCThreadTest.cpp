@@ -160,10 +160,11 @@ TEST(KyCThreadTest, RefusingStartThrowingOrIgnoringTheStopEndsAsReportedNotThePr
 }
 
 TEST(KyCThreadTest, TheOsThreadCarriesTheNameCutWithoutSplittingACharacter) {
-    // Linux keeps 15 bytes; 14 ASCII letters and a two-byte letter lose the whole letter.
+    // Linux keeps 15 bytes, one more is too many; a two-byte letter across the cut goes whole.
     const struct {
         const wchar_t *pszName, *pszPosixName;
     } cases[] = {{L"CameraVideoRecord", L"CameraVideoReco"},
+                 {L"ABCDEFGHIJKLMNOP", L"ABCDEFGHIJKLMNO"},
                  {L"ABCDEFGHIJKLMN\u00e4Z", L"ABCDEFGHIJKLMN"}};
     for (const auto& c : cases) {
         CWorker worker(c.pszName);

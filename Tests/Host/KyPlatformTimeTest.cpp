@@ -124,6 +124,17 @@ TEST(KyPlatformTimeTest, CalendarFieldsAreCheckedAtEachBoundary) {
             << c.st.nYear << "-" << c.st.nMonth << "-" << c.st.nDay << " " << c.st.nHour << ":"
             << c.st.nMinute << ":" << c.st.nSecond << "." << c.st.nMilliseconds;
     }
+    // The last day of every month of 2023 is the day before the next month's first.
+    for (int nMonth = 1; nMonth <= 12; ++nMonth) {
+        std::int64_t nFirst = 0, nSeconds = 0;
+        ASSERT_TRUE(
+            KyCalendarToUnixSeconds(calendar(2023 + nMonth / 12, nMonth % 12 + 1, 1), nFirst));
+        KySystemTime last;
+        ASSERT_TRUE(FileTimeToSystemTime(KyFileTimeFromUnix(nFirst - 86400, 0), last));
+        EXPECT_TRUE(KyCalendarToUnixSeconds(last, nSeconds)) << nMonth;
+        ++last.nDay;
+        EXPECT_FALSE(KyCalendarToUnixSeconds(last, nSeconds)) << nMonth;
+    }
     KySystemTime local;
     EXPECT_FALSE(SystemTimeToTzSpecificLocalTime(calendar(2023, 2, 29), local));
     EXPECT_EQ(GetLastError(), static_cast<unsigned>(kErrorInvalidParameter));
