@@ -209,10 +209,3 @@ TEST(KyPlatformTimeTest, LocalTime64AndMkTime64RefuseWhatTheRuntimeRefuses) {
     EXPECT_EQ(overflowing.tm_mon, 1) << "January 32nd is February 1st";
     EXPECT_EQ(overflowing.tm_mday, 1);
 }
-
-TEST(KyPlatformTimeTest, ClocksTellTheTime) {
-    EXPECT_LE(std::llabs(Time64() - static_cast<std::int64_t>(std::time(nullptr))), 2);
-    const std::int64_t nStart = MonotonicNanoseconds();
-    Sleep(20);
-    EXPECT_GE(MonotonicNanoseconds() - nStart, 15000000);
-}
