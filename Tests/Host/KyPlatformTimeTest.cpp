@@ -182,6 +182,8 @@ TEST(KyPlatformTimeTest, LocalTimeFollowsTheZoneAndItsSummerTime) {
     std::tm out{};
     ASSERT_TRUE(LocalTime64(1706696100, out));  // 2024-01-31 10:15:00 UTC
     EXPECT_EQ(out.tm_hour, 11);
+    std::tm epoch = localFields(1970, 1, 1, 1);
+    EXPECT_EQ(MkTime64(epoch), 0) << "the epoch itself is a time";
     SetTimeZoneForTesting(pszOld != nullptr ? strOld.c_str() : nullptr);
 }
 
