@@ -11,6 +11,11 @@ struct SRefusal {
     const char* pszNamed;  // what the reason must name
 };
 
+// Listings and failures name the case, not its bytes.
+void PrintTo(const SRefusal& r, std::ostream* pOut) {
+    *pOut << r.pszName;
+}
+
 class KyCOptionsRefusalTest : public ::testing::TestWithParam<SRefusal> {};
 
 TEST_P(KyCOptionsRefusalTest, IsRefusedWithAReasonThatNamesIt) {

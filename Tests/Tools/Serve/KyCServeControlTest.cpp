@@ -27,6 +27,11 @@ struct SRemoveCase {
     const char* pszRemoved;  // "" for none
 };
 
+// Listings and failures name the case, not its bytes.
+void PrintTo(const SRemoveCase& c, std::ostream* pOut) {
+    *pOut << c.pszCase;
+}
+
 class KyCServeControlTest : public ::testing::TestWithParam<SRemoveCase> {
 protected:
     void SetUp() override {
