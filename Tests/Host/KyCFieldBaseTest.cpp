@@ -180,8 +180,8 @@ TEST(KyCFieldBaseTest, CopyDataMovesEachPixelToItsPlaceClipsAndRefusesMismatches
     EXPECT_FALSE(dest.CopyData(noMemory, source.m_Rect, dest.m_Rect, 0));
     EXPECT_FALSE(KyCFieldBase(noMemory).CopyData(source, source.m_Rect, dest.m_Rect, 0));
     EXPECT_FALSE(dest.CopyData(source, KyCRect2(20, 20, 30, 30), dest.m_Rect, 0));
-    EXPECT_FALSE(dest.CopyData(source, KyCRect2(20, 0, 30, 3), dest.m_Rect, 0)) << "beside it";
-    EXPECT_FALSE(dest.CopyData(source, KyCRect2(0, 20, 3, 30), dest.m_Rect, 0)) << "below it";
+    EXPECT_FALSE(dest.CopyData(source, KyCRect2(8, 0, 30, 3), dest.m_Rect, 0)) << "just beside it";
+    EXPECT_FALSE(dest.CopyData(source, KyCRect2(0, 6, 3, 30), dest.m_Rect, 0)) << "just below it";
 }
 
 TEST(KyCFieldBaseTest, CopyDataWithinOneBufferHandlesOverlapInBothDirections) {
