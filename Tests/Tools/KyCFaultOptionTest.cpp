@@ -4,7 +4,7 @@
 #include "KyCFaultOption.h"
 #include "KyTestPlatformFaults.h"
 
-TEST(KyCFaultOptionTest, OperationsSuffixErrorAndTimesAreInstalled) {
+TEST(KyCFaultOptionTest, OperationsSuffixErrorAndTimesAreInstalledDiskFullForEverByDefault) {
     KyTestPlatformFaults faults;
     std::string strError;
     ASSERT_TRUE(KyCFaultOption::Install("write+move:~picture.jpg:39:2", strError)) << strError;
@@ -12,11 +12,7 @@ TEST(KyCFaultOptionTest, OperationsSuffixErrorAndTimesAreInstalled) {
     EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eMove, L"/m/~PICTURE.JPG"), 39u);
     EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eWrite, L"/m/~picture.jpg"), 0u);
     EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eDelete, L"/m/~picture.jpg"), 0u);
-}
 
-TEST(KyCFaultOptionTest, DefaultIsDiskFullForEver) {
-    KyTestPlatformFaults faults;
-    std::string strError;
     ASSERT_TRUE(KyCFaultOption::Install("open:.probe", strError));
     for (int n = 0; n < 3; ++n)
         EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eOpenForWrite, L"x/.probe"), 112u);

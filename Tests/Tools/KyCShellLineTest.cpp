@@ -13,6 +13,11 @@ struct SLineCase {
     Words expected;
 };
 
+// Listings and failures name the case, not its bytes.
+void PrintTo(const SLineCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
+
 class KyCShellLineTest : public ::testing::TestWithParam<SLineCase> {};
 
 const SLineCase kLines[] = {

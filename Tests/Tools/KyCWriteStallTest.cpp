@@ -1,33 +1,41 @@
 // A recording whose file stops taking frames is noticed; a slow or paused camera is not.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "KyCWriteStall.h"
 
-TEST(KyCWriteStallTest, FramesStuckWhileTheCameraDeliversIsAStall) {
+namespace {
+
+struct SSample {
+    double fSeconds;
+    unsigned nWritten, nDelivered;
+    bool bStalled;  // after this sample
+};
+
+void expectVerdicts(const std::vector<SSample>& vecSamples) {
     KyCWriteStall stall;
-    stall.Sample(0.0, 0, 10);
-    stall.Sample(0.5, 9, 18);
-    stall.Sample(1.0, 16, 27);
-    stall.Sample(2.0, 16, 45);  // 1.0 s without a frame written
-    EXPECT_FALSE(stall.IsStalled());
-    stall.Sample(2.5, 16, 54);  // 1.5 s, and the camera showed 27 new pictures
-    EXPECT_TRUE(stall.IsStalled());
-    stall.Sample(3.0, 17, 63);
-    EXPECT_TRUE(stall.IsStalled());  // once stalled, the recording is stopped
+    for (const SSample& s : vecSamples) {
+        stall.Sample(s.fSeconds, s.nWritten, s.nDelivered);
+        EXPECT_EQ(stall.IsStalled(), s.bStalled) << "at " << s.fSeconds << " s";
+    }
 }
 
-TEST(KyCWriteStallTest, CameraThatDeliversNothingIsNotAWriterProblem) {
-    KyCWriteStall stall;
-    stall.Sample(0.0, 0, 5);
-    stall.Sample(5.0, 0, 6);  // one picture in 5 s: fewer than the rule asks for
-    EXPECT_FALSE(stall.IsStalled());
-    stall.Sample(6.0, 0, 7);
-    EXPECT_TRUE(stall.IsStalled());
+}  // namespace
+
+TEST(KyCWriteStallTest, FramesStuckWhileTheCameraDeliversIsAStallUntilTheEnd) {
+    // 1.0 s without a frame written is not yet one; 1.5 s with 27 new pictures is.
+    expectVerdicts({{0.0, 0, 10, false},
+                    {1.0, 16, 27, false},
+                    {2.0, 16, 45, false},
+                    {2.5, 16, 54, true},
+                    {3.0, 17, 63, true}});
 }
 
-TEST(KyCWriteStallTest, EveryNewFrameRestartsTheClock) {
-    KyCWriteStall stall;
-    for (int n = 0; n < 20; ++n)
-        stall.Sample(n * 1.4, n, static_cast<unsigned>(n * 30));
-    EXPECT_FALSE(stall.IsStalled());
+TEST(KyCWriteStallTest, ACameraThatDeliversTooLittleIsNoStallAndEveryFrameRestartsTheClock) {
+    expectVerdicts({{0.0, 0, 5, false}, {5.0, 0, 6, false}, {6.0, 0, 7, true}});
+    std::vector<SSample> vecSteady;
+    for (unsigned n = 0; n < 20; ++n)
+        vecSteady.push_back({n * 1.4, n, n * 30, false});
+    expectVerdicts(vecSteady);
 }

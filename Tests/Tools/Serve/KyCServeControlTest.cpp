@@ -10,6 +10,7 @@
 #include "KyCServeControl.h"
 #include "KyCameraVideoFactory.h"
 #include "KyPlatform.h"
+#include "KyPlatformTime.h"
 #include "KyTestFiles.h"
 #include "KyTestTempDir.h"
 
@@ -26,18 +27,20 @@ struct SRemoveCase {
     const char* pszRemoved;  // "" for none
 };
 
+// Listings and failures name the case, not its bytes.
+void PrintTo(const SRemoveCase& c, std::ostream* pOut) {
+    *pOut << c.pszCase;
+}
+
 class KyCServeControlTest : public ::testing::TestWithParam<SRemoveCase> {
 protected:
     void SetUp() override {
-        int nHoursAgo = 4;
+        int nHoursAgo = 4;  // oldest first
         for (const wchar_t* pszName : kOldestFirst) {
-            const std::wstring strPath = m_Dir.File(pszName);
-            ASSERT_TRUE(KyTestWriteFile(strPath, "media"));
-            const std::int64_t nUnix =
-                static_cast<std::int64_t>(std::time(nullptr)) - nHoursAgo-- * 3600;
-            KyPlatform::KyFileTime fileTime;
-            fileTime.nTicks = static_cast<std::uint64_t>(nUnix + 11644473600LL) * 10000000ULL;
-            ASSERT_TRUE(KyPlatform::SetFileLastWriteTime(strPath, fileTime));
+            ASSERT_TRUE(KyTestWriteFile(m_Dir.File(pszName), "media"));
+            const std::int64_t nUnix = std::time(nullptr) - nHoursAgo-- * 3600;
+            ASSERT_TRUE(KyPlatform::SetFileLastWriteTime(m_Dir.File(pszName),
+                                                         KyPlatform::KyFileTimeFromUnix(nUnix, 0)));
         }
         m_pComponent = RUXComponentFactory::GetCameraVideoPointer(eAcquireDeviceVDX);
         ASSERT_TRUE(m_pComponent->SetFilePath(m_Dir.Path()));
