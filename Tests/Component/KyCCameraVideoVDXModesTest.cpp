@@ -1,318 +1,240 @@
-// Video modes: the host calls of each switch in order, play mode's current entry, start and stop
-// with their state-changed messages.
+// The controller's lifecycle and video modes: the host acquisition's calls of each switch in
+// order, start and stop with their state-changed messages, Init, Exit and destruction.
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "KyTestComponent.h"
 #include "KyTestRecordingAcquisition.h"
+#include "KyTestTempDir.h"
 
 namespace {
 
-typedef std::vector<std::string> Calls;
-
-const Calls kStopAndRouteLive = {"StopAcquisition(1,0)", "SetDisplaySource(live)"};
+// Live acquisition stopped, frames routed to the live source: every switch off and into play.
+const char* const kOff = "StopAcquisition(1,0) SetDisplaySource(live)";
 
 class KyCCameraVideoVDXModesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_Acquisition.Install();
-        m_Acquisition.NameSource(&m_LiveSource, "live");
-        m_Acquisition.NameSource(&m_OtherSource, "other");
+        m_Acquisition.NameSource(&m_Live, "live");
+        m_Acquisition.NameSource(&m_Other, "other");
         KyTestTakeVideoMessages();
-        m_pVdx = std::make_unique<KyTestCameraVideoVDX>();
-        m_pVdx->SetLiveBitmapHandler(&m_LiveSource);
-        ASSERT_TRUE(m_Acquisition.TakeCalls().empty());
+        m_pVdx = std::make_unique<KyCCameraVideoVDX>();
+        m_pVdx->SetLiveBitmapHandler(&m_Live);
     }
     void TearDown() override {
         m_pVdx.reset();
         KyTestTakeVideoMessages();
     }
 
+    // The acquisition's calls since the last look, in order.
+    std::string calls() {
+        std::string str;
+        for (const std::string& strCall : m_Acquisition.TakeCalls())
+            str += (str.empty() ? "" : " ") + strCall;
+        return str;
+    }
+    // Scans a directory of the pattern's files, then switches to play mode for any type.
+    void play(const char* pszPattern) {
+        ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), pszPattern));
+        ASSERT_TRUE(m_pVdx->SetFilePath(m_Dir.Path()));
+        ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+        calls();
+    }
+
     KyTestRecordingAcquisition m_Acquisition;
-    KyTestDisplaySource m_LiveSource;
-    KyTestDisplaySource m_OtherSource;
-    std::unique_ptr<KyTestCameraVideoVDX> m_pVdx;
+    KyTestDisplaySource m_Live;
+    KyTestDisplaySource m_Other;
+    KyTestTempDir m_Dir;
+    std::unique_ptr<KyCCameraVideoVDX> m_pVdx;
 };
 
 }  // namespace
 
-TEST_F(KyCCameraVideoVDXModesTest, NoneStopsAcquisitionAndRoutesToTheLiveSourceEveryTime) {
+TEST_F(KyCCameraVideoVDXModesTest, AFreshControllerHasNoModeAndCallsNothing) {
+    {
+        KyCCameraVideoVDX vdx;
+        const SCameraVideoState state = vdx.GetState();
+        EXPECT_EQ(state.eVideoMode, eVideoModeNone);
+        EXPECT_EQ(state.ePlayMediaType, eVideoMediaTypeNone);
+        EXPECT_EQ(state.eCameraMediaType, eVideoMediaTypeVideo);
+        EXPECT_FALSE(state.bStarted || state.bWorkerRunning || state.bRecording);
+        EXPECT_EQ(state.strFilePath, L"");
+        EXPECT_TRUE(state.arrCatalogue.empty());
+        EXPECT_EQ(KyTestViews(state), "-1/-1/-1");
+        vdx.SetLiveBitmapHandler(&m_Live);
+        vdx.Exit();  // no mode: nothing to switch off
+    }
+    EXPECT_EQ(calls(), "");
+    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
+}
+
+TEST_F(KyCCameraVideoVDXModesTest, EachSwitchStopsAcquisitionAndRoutesToTheLiveSource) {
+    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), "V P"));
+    ASSERT_TRUE(m_pVdx->SetFilePath(m_Dir.Path()));
     EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
-    EXPECT_EQ(m_Acquisition.TakeCalls(), kStopAndRouteLive);
-    // Asking for no mode again is not short-cut.
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeVideo));
-    EXPECT_EQ(m_Acquisition.TakeCalls(), kStopAndRouteLive);
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, WithoutALiveSourceTheRoutingStaysAsItWas) {
-    KyTestCameraVideoVDX vdx;  // never handed a live source
-    EXPECT_TRUE(vdx.SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_Acquisition.TakeCalls(), Calls{"StopAcquisition(1,0)"});
-    EXPECT_EQ(vdx.GetVideoMode(), eVideoModePlay);
-    EXPECT_FALSE(vdx.setLiveBitmapHandler());
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, PlayStopsAcquisitionThenRoutesToTheLiveSource) {
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_Acquisition.TakeCalls(), kStopAndRouteLive);
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
-    EXPECT_EQ(m_Acquisition.GetDisplaySource(), &m_LiveSource);
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, TheSamePlayModeAndMediaTypeCallsNothing) {
-    m_pVdx->AddEntries("V P");
-    m_pVdx->SetViews(1, 0, 1);
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    m_Acquisition.TakeCalls();
+    EXPECT_EQ(calls(), kOff);
+    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeVideo));  // not short-cut
+    EXPECT_EQ(calls(), kOff);
     EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
-    // Another media type runs the whole switch again.
+    EXPECT_EQ(calls(), kOff);
+    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
+    EXPECT_EQ(m_Acquisition.GetDisplaySource(), &m_Live);
+    // The same play mode and type again calls nothing; another type switches again.
+    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
+    EXPECT_EQ(calls(), "");
     EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeVideo));
-    EXPECT_EQ(m_Acquisition.TakeCalls(), kStopAndRouteLive);
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypeVideo);
+    EXPECT_EQ(calls(), kOff);
+    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
 }
 
-TEST_F(KyCCameraVideoVDXModesTest, CameraThatCannotBePreparedLeavesNoMode) {
+TEST_F(KyCCameraVideoVDXModesTest, TheLiveSourceInForceAtEachSwitchIsRouted) {
+    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+    calls();
+    // A new source takes effect at the next switch.
+    m_pVdx->SetLiveBitmapHandler(&m_Other);
+    EXPECT_EQ(calls(), "");
+    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
+    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
+    EXPECT_EQ(calls(), "StopAcquisition(1,0) SetDisplaySource(other)");
+    // No source: the mode goes off while the old one is still known, then routing stays.
+    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+    calls();
+    m_pVdx->SetLiveBitmapHandler(nullptr);
+    EXPECT_EQ(calls(), "StopAcquisition(1,0) SetDisplaySource(other)");
+    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
+    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+    EXPECT_EQ(calls(), "StopAcquisition(1,0)");
+}
+
+TEST_F(KyCCameraVideoVDXModesTest, ACameraThatIsNotReadyLeavesNoModeAndFramesWithTheLiveSource) {
     m_Acquisition.SetReady(false);
     ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    m_Acquisition.TakeCalls();
+    calls();
     EXPECT_FALSE(m_pVdx->SetVideoMode(eVideoModeCamera, eVideoMediaTypePicture));
-    // Stopped and routed to the live source first; never routed elsewhere nor started again.
-    const Calls calls = m_Acquisition.TakeCalls();
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(Calls(calls.begin(), calls.begin() + 2), kStopAndRouteLive);
-    for (const std::string& strCall : calls) {
-        EXPECT_EQ(strCall.find("StartAcquisition"), std::string::npos);
-        EXPECT_EQ(strCall.find("SetDisplaySource(unnamed)"), std::string::npos);
-    }
-    EXPECT_EQ(m_Acquisition.GetDisplaySource(), &m_LiveSource);
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModeCamera), eVideoMediaTypeVideo);
-    EXPECT_FALSE(m_pVdx->isRecordInitialized());
-    EXPECT_FALSE(m_pVdx->initRecord());
-    EXPECT_FALSE(m_pVdx->setRecordBitmapHandler());
+    const std::string strCalls = calls();
+    EXPECT_EQ(strCalls.rfind(kOff, 0), 0u) << strCalls;
+    EXPECT_EQ(strCalls.find("StartAcquisition"), std::string::npos) << strCalls;
+    EXPECT_EQ(m_Acquisition.GetDisplaySource(), &m_Live);
+    const SCameraVideoState state = m_pVdx->GetState();
+    EXPECT_EQ(state.eVideoMode, eVideoModeNone);
+    EXPECT_EQ(state.eCameraMediaType, eVideoMediaTypeVideo);
+    EXPECT_FALSE(state.bWorkerRunning);
     EXPECT_FALSE(m_pVdx->StartVideo());
     EXPECT_FALSE(m_pVdx->IsRunning());
     EXPECT_EQ(KyTestTakeVideoMessages(), 0);
 }
 
-TEST_F(KyCCameraVideoVDXModesTest, AnUnknownModeStopsRunningVideoAndChangesNothingElse) {
-    m_pVdx->AddEntries("V P");
-    m_pVdx->SetViews(1, 0, 1);
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    ASSERT_TRUE(m_pVdx->IsRunning());
-    m_Acquisition.TakeCalls();
-    KyTestTakeVideoMessages();
-
-    EXPECT_FALSE(m_pVdx->SetVideoMode(static_cast<ERUXVideoMode>(-2), eVideoMediaTypeVideo));
+TEST_F(KyCCameraVideoVDXModesTest, StartAndStopInPlayModeNotifyEveryTime) {
+    EXPECT_FALSE(m_pVdx->StartVideo());  // no mode: no start, no message
+    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
+    play("P P");
+    EXPECT_FALSE(m_pVdx->StartVideo());  // playback needs a video
+    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
     EXPECT_FALSE(m_pVdx->IsRunning());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);  // the stop of the running video
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypePicture);
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModeCamera), eVideoMediaTypeVideo);
+
+    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), "P P V"));
+    ASSERT_TRUE(m_pVdx->SetFilePath(m_Dir.Path()));
+    EXPECT_TRUE(m_pVdx->StartVideo());
+    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
+    EXPECT_TRUE(m_pVdx->IsRunning());
+    EXPECT_TRUE(m_pVdx->GetState().bStarted);
+    EXPECT_TRUE(m_pVdx->StartVideo());  // stops first
+    EXPECT_EQ(KyTestTakeVideoMessages(), 2);
+    EXPECT_TRUE(m_pVdx->StopVideo());
+    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
+    EXPECT_FALSE(m_pVdx->IsRunning());
+    EXPECT_TRUE(m_pVdx->StopVideo());  // nothing runs: no message
+    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
+    EXPECT_EQ(calls(), "");  // playback touches no acquisition
 }
 
 TEST_F(KyCCameraVideoVDXModesTest, SwitchingModesStopsRunningPlaybackFirst) {
-    m_pVdx->AddEntries("V");
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+    play("V");
     ASSERT_TRUE(m_pVdx->StartVideo());
     KyTestTakeVideoMessages();
-    m_Acquisition.TakeCalls();
     EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
     EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_FALSE(m_pVdx->Started());
-    EXPECT_EQ(m_Acquisition.TakeCalls(), kStopAndRouteLive);
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, PlayOnAnEmptyListHasNoCurrentEntry) {
-    m_pVdx->SetViews(2, 1, 0);  // stale values are overwritten where the rules say
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypeNone);
-    EXPECT_EQ(m_pVdx->Views(), "-1/1/0");
-    EXPECT_EQ(m_pVdx->getCurrentIndex(eVideoMediaTypeNone), -1);
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, PlayForAnyTypeTakesTheNewerOfTheTypeViews) {
-    m_pVdx->AddEntries("V P V P P");
-    m_pVdx->SetViews(-1, 2, 4);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypePicture);
-    EXPECT_EQ(m_pVdx->Views(), "4/2/4");
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, PlayForAnyTypeKeepsTheOverallCurrentEntry) {
-    m_pVdx->AddEntries("V P V P P");
-    m_pVdx->SetViews(1, 2, 4);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypePicture);
-    EXPECT_EQ(m_pVdx->Views(), "1/2/1");
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, PlayForAnyTypeWithoutViewsTakesTheNewestEntry) {
-    m_pVdx->AddEntries("P V P V");
-    m_pVdx->SetViews(-1, -1, -1);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypeVideo);
-    EXPECT_EQ(m_pVdx->Views(), "3/3/-1");
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, PlayForATypeTakesThatTypesView) {
-    m_pVdx->AddEntries("V P V P P");
-    m_pVdx->SetViews(4, 0, 3);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeVideo));
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypeVideo);
-    EXPECT_EQ(m_pVdx->Views(), "0/0/3");
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, PlayForATypeWithoutEntriesClearsTheOverallView) {
-    m_pVdx->AddEntries("V V");
-    m_pVdx->SetViews(1, 1, -1);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypeNone);
-    EXPECT_EQ(m_pVdx->Views(), "-1/1/-1");
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, StartInPlayModeNeedsAVideoButAlwaysNotifies) {
-    m_pVdx->AddEntries("P P");
+    EXPECT_FALSE(m_pVdx->GetState().bStarted);
+    EXPECT_EQ(calls(), kOff);
+    // Back in play mode playback has not started again.
     ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_FALSE(m_pVdx->StartVideo());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
     EXPECT_FALSE(m_pVdx->IsRunning());
-
-    m_pVdx->AddEntries("V");
-    EXPECT_TRUE(m_pVdx->StartVideo());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_TRUE(m_pVdx->IsRunning());
-    EXPECT_TRUE(m_Acquisition.TakeCalls() == kStopAndRouteLive);  // only the switch itself
 }
 
-TEST_F(KyCCameraVideoVDXModesTest, StartWhileRunningStopsFirst) {
-    m_pVdx->AddEntries("V");
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+TEST_F(KyCCameraVideoVDXModesTest, AnUnknownModeStopsRunningVideoAndChangesNothingElse) {
+    play("V P");
+    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
     ASSERT_TRUE(m_pVdx->StartVideo());
+    calls();
     KyTestTakeVideoMessages();
-    EXPECT_TRUE(m_pVdx->StartVideo());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 2);  // stop, then start
-    EXPECT_TRUE(m_pVdx->IsRunning());
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, StartWithoutAModeNeitherStartsNorNotifies) {
-    m_pVdx->AddEntries("V");
-    EXPECT_FALSE(m_pVdx->StartVideo());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
+    EXPECT_FALSE(m_pVdx->SetVideoMode(static_cast<ERUXVideoMode>(-2), eVideoMediaTypeVideo));
     EXPECT_FALSE(m_pVdx->IsRunning());
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, StopWhenNothingRunsAnswersTrueWithoutMessage) {
-    EXPECT_TRUE(m_pVdx->StopVideo());
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_TRUE(m_pVdx->StopVideo());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, StopWhilePlayingNotifiesAndStops) {
-    m_pVdx->AddEntries("V");
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    KyTestTakeVideoMessages();
-    m_Acquisition.TakeCalls();
-    EXPECT_TRUE(m_pVdx->StopVideo());
     EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_FALSE(m_pVdx->IsRunning());
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, IsRunningOnlyInPlayMode) {
-    m_pVdx->SetStarted(true);
-    EXPECT_FALSE(m_pVdx->IsRunning());  // mode -1
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    m_pVdx->SetStarted(true);
-    EXPECT_TRUE(m_pVdx->IsRunning());
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, NullLiveSourceSwitchesTheModeOffFirst) {
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    m_Acquisition.TakeCalls();
-    m_pVdx->SetLiveBitmapHandler(nullptr);
-    // The mode went off while the old source was still known.
-    EXPECT_EQ(m_Acquisition.TakeCalls(), kStopAndRouteLive);
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
-    EXPECT_EQ(m_pVdx->LiveSource(), nullptr);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_Acquisition.TakeCalls(), Calls{"StopAcquisition(1,0)"});
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, ANewLiveSourceTakesEffectAtTheNextRouting) {
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    m_Acquisition.TakeCalls();
-    m_pVdx->SetLiveBitmapHandler(&m_OtherSource);
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
+    EXPECT_EQ(calls(), "");
     EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
-    EXPECT_EQ(m_Acquisition.TakeCalls(),
-              (Calls{"StopAcquisition(1,0)", "SetDisplaySource(other)"}));
+    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypePicture);
+    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModeCamera), eVideoMediaTypeVideo);
+    EXPECT_EQ(m_pVdx->GetMediaType(static_cast<ERUXVideoMode>(-2)), eVideoMediaTypeNone);
 }
 
-TEST_F(KyCCameraVideoVDXModesTest, CameraHelpersCallTheAcquisition) {
-    m_Acquisition.SetStartResult(0);
-    EXPECT_TRUE(m_pVdx->startCamera());
-    m_Acquisition.SetStartResult(-3);
-    EXPECT_FALSE(m_pVdx->startCamera());
-    m_Acquisition.SetStopResult(false);
-    EXPECT_FALSE(m_pVdx->stopCamera());
-    m_Acquisition.SetStopResult(true);
-    EXPECT_TRUE(m_pVdx->stopCamera());
-    EXPECT_EQ(m_Acquisition.TakeCalls(), (Calls{"StartAcquisition(1)", "StartAcquisition(1)",
-                                                "StopAcquisition(1,0)", "StopAcquisition(1,0)"}));
+TEST_F(KyCCameraVideoVDXModesTest, InitEmptiesCatalogueAndModeButKeepsSourceAndMediaTypes) {
+    play("V P V");
+    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
+    calls();
+    KyICameraVideo& video = *m_pVdx;
+    video.Init();
+    EXPECT_EQ(calls(), kOff);
+    const SCameraVideoState state = m_pVdx->GetState();
+    EXPECT_EQ(state.eVideoMode, eVideoModeNone);
+    EXPECT_EQ(state.strFilePath, L"");
+    EXPECT_TRUE(state.arrCatalogue.empty());
+    EXPECT_EQ(KyTestViews(state), "-1/-1/-1");
+    EXPECT_EQ(state.ePlayMediaType, eVideoMediaTypePicture);
+    EXPECT_EQ(state.eCameraMediaType, eVideoMediaTypeVideo);
+    EXPECT_TRUE(video.SetVideoMode(eVideoModePlay, eVideoMediaTypeVideo));
+    EXPECT_EQ(calls(), kOff);  // the source was kept
 }
 
-TEST_F(KyCCameraVideoVDXModesTest, PlayHelpersOutsidePlayModeStopAndFail) {
-    m_pVdx->AddEntries("V P");
-    m_pVdx->SetStarted(true);
-    EXPECT_FALSE(m_pVdx->startPlay());
-    EXPECT_FALSE(m_pVdx->Started());
-    m_pVdx->SetStarted(true);
-    EXPECT_FALSE(m_pVdx->showPicture());
-    EXPECT_FALSE(m_pVdx->Started());
-    for (bool (KyTestCameraVideoVDX::*pAction)() :
-         {&KyTestCameraVideoVDX::startRecord, &KyTestCameraVideoVDX::stopRecord,
-          &KyTestCameraVideoVDX::capturePicture}) {
-        m_pVdx->SetStarted(true);
-        EXPECT_FALSE((m_pVdx.get()->*pAction)());
-        EXPECT_FALSE(m_pVdx->Started());
+TEST_F(KyCCameraVideoVDXModesTest, ExitAndTheLastReleaseSwitchTheModeOff) {
+    play("V");
+    m_pVdx->Exit();
+    EXPECT_EQ(calls(), kOff);
+    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
+    m_pVdx->Exit();
+    EXPECT_EQ(calls(), "");
+
+    CbSmartPointer<KyICameraVideo> pVideo(new KyCCameraVideoVDX());
+    CbWeakPointer<KyICameraVideo> pWatch(pVideo);
+    pVideo->SetLiveBitmapHandler(&m_Live);
+    ASSERT_TRUE(pVideo->SetFilePath(m_Dir.Path()));
+    ASSERT_TRUE(pVideo->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+    ASSERT_TRUE(pVideo->StartVideo());
+    calls();
+    KyTestTakeVideoMessages();
+    pVideo = nullptr;
+    EXPECT_TRUE(pWatch.IsExpired());
+    EXPECT_EQ(calls(), kOff);
+    EXPECT_EQ(KyTestTakeVideoMessages(), 1);  // the running playback was stopped
+}
+
+TEST_F(KyCCameraVideoVDXModesTest, AnswersBothExtensionNamesExactly) {
+    const KyCCameraVideoVDX& constVdx = *m_pVdx;
+    const IExtensionInterface* pSelf = m_pVdx.get();
+    for (const char* pszName : {"RUX.CameraVideo", "RUX.CameraVideoVDX"}) {
+        EXPECT_EQ(m_pVdx->GetExtension(pszName, true), pSelf) << pszName;
+        EXPECT_EQ(constVdx.GetExtension(pszName, false), pSelf) << pszName;
     }
-    EXPECT_TRUE(m_pVdx->exitRecord());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, PlayHelpersInPlayMode) {
-    m_pVdx->AddEntries("P");
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_TRUE(m_pVdx->showPicture());
-    EXPECT_FALSE(m_pVdx->startPlay());
-    EXPECT_FALSE(m_pVdx->Started());
-    m_pVdx->AddEntries("V");
-    EXPECT_TRUE(m_pVdx->startPlay());
-    EXPECT_TRUE(m_pVdx->Started());
-    EXPECT_TRUE(m_pVdx->stopPlay());
-    EXPECT_FALSE(m_pVdx->Started());
-    m_pVdx->SetStarted(true);
-    EXPECT_TRUE(m_pVdx->stop());
-    EXPECT_FALSE(m_pVdx->Started());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-    EXPECT_TRUE(m_pVdx->updateGUI());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, ShowPictureWithoutPictures) {
-    m_pVdx->AddEntries("V");
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_FALSE(m_pVdx->showPicture());
+    for (const char* pszName :
+         {"RUX.cameravideovdx", "RUX.CameraVideoVDX ", "", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(m_pVdx->GetExtension(pszName, false), nullptr);
+    std::string strFunction;
+    try {
+        constVdx.GetExtension("RUX.Other", true);
+    } catch (const CbExceptionUnknownExtension& error) {
+        strFunction = error.GetFunction();
+        EXPECT_NE(std::string(error.GetFile()).find("KyCCameraVideoVDX"), std::string::npos);
+    }
+    EXPECT_EQ(strFunction, "KyCCameraVideoVDX::GetExtension");
 }
