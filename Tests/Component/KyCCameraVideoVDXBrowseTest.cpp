@@ -16,17 +16,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// 'A' all media (-1), 'V' video, 'P' picture, '?' -2, a value that names no type.
 ERUXVideoMediaType typeOf(char c) {
-    switch (c) {
-        case 'V':
-            return eVideoMediaTypeVideo;
-        case 'P':
-            return eVideoMediaTypePicture;
-        case '?':
-            return static_cast<ERUXVideoMediaType>(-2);
-        default:
-            return eVideoMediaTypeNone;
-    }
+    return static_cast<ERUXVideoMediaType>(static_cast<int>(std::string("?AVP").find(c)) - 2);
 }
 
 class KyCCameraVideoVDXBrowseTest : public ::testing::Test {
@@ -65,10 +57,9 @@ protected:
     }
     // Play mode's current file: its type letter, then "name@position" or "-".
     std::string current() const {
-        const char* const pszTypes = "AVP";
         int nPosition = 99;
         const fs::path path(m_Video.GetFileName(&nPosition));
-        std::string str(1, pszTypes[m_Video.GetMediaType(eVideoModePlay) + 1]);
+        std::string str(1, "AVP"[m_Video.GetMediaType(eVideoModePlay) + 1]);
         if (path.empty())
             return str + (nPosition == -1 ? " -" : " bad position");
         EXPECT_EQ(path.parent_path(), fs::path(m_Dir.Path()));
@@ -76,19 +67,14 @@ protected:
     }
     // Every file in the directory, sorted.
     std::string onDisk() const {
-        std::string str;
+        std::vector<std::string> arrNames;
         for (const fs::directory_entry& entry : fs::directory_iterator(m_Dir.Path()))
-            str += " " + entry.path().filename().string();
-        return sorted(str);
+            arrNames.push_back(entry.path().filename().string());
+        return sorted(arrNames);
     }
-    static std::string sorted(const std::string& strWords) {
-        std::istringstream in(strWords);
-        std::vector<std::string> arrWords{std::istream_iterator<std::string>(in), {}};
+    static std::string sorted(std::vector<std::string> arrWords) {
         std::sort(arrWords.begin(), arrWords.end());
-        std::string str;
-        for (const std::string& strWord : arrWords)
-            str += (str.empty() ? "" : " ") + strWord;
-        return str;
+        return KyTestJoin(arrWords);
     }
     std::string names() const { return KyTestNames(m_Vdx.GetState()); }
     std::string views() const { return KyTestViews(m_Vdx.GetState()); }
@@ -158,7 +144,8 @@ TEST_P(KyCCameraVideoVDXStepsTest, ViewsNamesAndFiles) {
     EXPECT_EQ(views(), GetParam().pszViews);
     EXPECT_EQ(current(), GetParam().pszCurrent);
     // Exactly the listed files stay on disk: the removed one went, no other, nothing left over.
-    EXPECT_EQ(onDisk(), sorted(names()));
+    std::istringstream in(names());
+    EXPECT_EQ(onDisk(), sorted({std::istream_iterator<std::string>(in), {}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, KyCCameraVideoVDXStepsTest, ::testing::ValuesIn(kBrowseCases),
@@ -168,30 +155,20 @@ INSTANTIATE_TEST_SUITE_P(Catalogues, KyCCameraVideoVDXStepsTest, ::testing::Valu
 
 TEST_F(KyCCameraVideoVDXBrowseTest, CountsAndFullPathsWithPositionsInTheirType) {
     scan("V P V");
-    const int kUnnamed = -2;
-    const int aExpected[][2] = {{-1, 3}, {0, 2}, {1, 1}, {kUnnamed, 0}};
-    for (const auto& expected : aExpected) {
-        const ERUXVideoMediaType eType = static_cast<ERUXVideoMediaType>(expected[0]);
+    for (const char* pszType : {"A3", "V2", "P1", "?0"}) {
         int nCount = 99;
-        EXPECT_EQ(m_Video.HasData(eType, &nCount), expected[1] > 0) << expected[0];
-        EXPECT_EQ(nCount, expected[1]) << expected[0];
+        EXPECT_EQ(m_Video.HasData(typeOf(pszType[0]), &nCount), pszType[1] != '0') << pszType;
+        EXPECT_EQ(nCount, pszType[1] - '0') << pszType;
     }
     EXPECT_TRUE(m_Video.HasData(eVideoMediaTypeVideo, nullptr));
-    const std::wstring strSep = KyTestNative(L"\\");
+    const std::wstring strDir = m_Dir.Path() + KyTestNative(L"\\");
     int nPosition = 99;
-    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypeVideo, &nPosition),
-              m_Dir.Path() + strSep + L"v2.avi");
+    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypeVideo, &nPosition), strDir + L"v2.avi");
     EXPECT_EQ(nPosition, 1);
-    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypeNone, &nPosition),
-              m_Dir.Path() + strSep + L"v2.avi");
+    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypeNone, &nPosition), strDir + L"v2.avi");
     EXPECT_EQ(nPosition, 2);
-    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypePicture, nullptr),
-              m_Dir.Path() + strSep + L"p1.jpg");
-    ASSERT_TRUE(m_Video.PreviousFile(eVideoMediaTypeVideo));
-    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypeVideo, &nPosition),
-              m_Dir.Path() + strSep + L"v0.avi");
-    EXPECT_EQ(nPosition, 0);
-    EXPECT_EQ(m_Video.GetFileName(static_cast<ERUXVideoMediaType>(kUnnamed), &nPosition), L"");
+    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypePicture, nullptr), strDir + L"p1.jpg");
+    EXPECT_EQ(m_Video.GetFileName(typeOf('?'), &nPosition), L"");
     EXPECT_EQ(nPosition, -1);
 }
 

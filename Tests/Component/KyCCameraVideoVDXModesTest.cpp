@@ -22,19 +22,14 @@ protected:
         KyTestTakeVideoMessages();
         m_pVdx = std::make_unique<KyCCameraVideoVDX>();
         m_pVdx->SetLiveBitmapHandler(&m_Live);
+        ASSERT_EQ(calls(), "");  // with no mode there is nothing to switch off
     }
     void TearDown() override {
         m_pVdx.reset();
         KyTestTakeVideoMessages();
     }
 
-    // The acquisition's calls since the last look, in order.
-    std::string calls() {
-        std::string str;
-        for (const std::string& strCall : m_Acquisition.TakeCalls())
-            str += (str.empty() ? "" : " ") + strCall;
-        return str;
-    }
+    std::string calls() { return KyTestJoin(m_Acquisition.TakeCalls()); }
     // Scans a directory of the pattern's files, then switches to play mode for any type.
     void play(const char* pszPattern) {
         ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), pszPattern));
@@ -51,24 +46,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(KyCCameraVideoVDXModesTest, AFreshControllerHasNoModeAndCallsNothing) {
-    {
-        KyCCameraVideoVDX vdx;
-        const SCameraVideoState state = vdx.GetState();
-        EXPECT_EQ(state.eVideoMode, eVideoModeNone);
-        EXPECT_EQ(state.ePlayMediaType, eVideoMediaTypeNone);
-        EXPECT_EQ(state.eCameraMediaType, eVideoMediaTypeVideo);
-        EXPECT_FALSE(state.bStarted || state.bWorkerRunning || state.bRecording);
-        EXPECT_EQ(state.strFilePath, L"");
-        EXPECT_TRUE(state.arrCatalogue.empty());
-        EXPECT_EQ(KyTestViews(state), "-1/-1/-1");
-        vdx.SetLiveBitmapHandler(&m_Live);
-        vdx.Exit();  // no mode: nothing to switch off
-    }
-    EXPECT_EQ(calls(), "");
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-}
 
 TEST_F(KyCCameraVideoVDXModesTest, EachSwitchStopsAcquisitionAndRoutesToTheLiveSource) {
     ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), "V P"));
@@ -117,12 +94,9 @@ TEST_F(KyCCameraVideoVDXModesTest, ACameraThatIsNotReadyLeavesNoModeAndFramesWit
     EXPECT_EQ(strCalls.rfind(kOff, 0), 0u) << strCalls;
     EXPECT_EQ(strCalls.find("StartAcquisition"), std::string::npos) << strCalls;
     EXPECT_EQ(m_Acquisition.GetDisplaySource(), &m_Live);
-    const SCameraVideoState state = m_pVdx->GetState();
-    EXPECT_EQ(state.eVideoMode, eVideoModeNone);
-    EXPECT_EQ(state.eCameraMediaType, eVideoMediaTypeVideo);
-    EXPECT_FALSE(state.bWorkerRunning);
+    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
+    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
     EXPECT_FALSE(m_pVdx->StartVideo());
-    EXPECT_FALSE(m_pVdx->IsRunning());
     EXPECT_EQ(KyTestTakeVideoMessages(), 0);
 }
 
@@ -150,33 +124,28 @@ TEST_F(KyCCameraVideoVDXModesTest, StartAndStopInPlayModeNotifyEveryTime) {
     EXPECT_EQ(calls(), "");  // playback touches no acquisition
 }
 
-TEST_F(KyCCameraVideoVDXModesTest, SwitchingModesStopsRunningPlaybackFirst) {
-    play("V");
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    KyTestTakeVideoMessages();
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_FALSE(m_pVdx->GetState().bStarted);
-    EXPECT_EQ(calls(), kOff);
-    // Back in play mode playback has not started again.
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_FALSE(m_pVdx->IsRunning());
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, AnUnknownModeStopsRunningVideoAndChangesNothingElse) {
+TEST_F(KyCCameraVideoVDXModesTest, EverySwitchStopsRunningPlaybackFirst) {
     play("V P");
     ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
     ASSERT_TRUE(m_pVdx->StartVideo());
     calls();
     KyTestTakeVideoMessages();
+    // An unknown mode stops and changes nothing else.
     EXPECT_FALSE(m_pVdx->SetVideoMode(static_cast<ERUXVideoMode>(-2), eVideoMediaTypeVideo));
     EXPECT_FALSE(m_pVdx->IsRunning());
     EXPECT_EQ(KyTestTakeVideoMessages(), 1);
     EXPECT_EQ(calls(), "");
     EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
     EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypePicture);
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModeCamera), eVideoMediaTypeVideo);
     EXPECT_EQ(m_pVdx->GetMediaType(static_cast<ERUXVideoMode>(-2)), eVideoMediaTypeNone);
+
+    ASSERT_TRUE(m_pVdx->StartVideo());
+    KyTestTakeVideoMessages();
+    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
+    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
+    EXPECT_EQ(calls(), kOff);
+    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+    EXPECT_FALSE(m_pVdx->IsRunning());  // playback does not start again by itself
 }
 
 TEST_F(KyCCameraVideoVDXModesTest, InitEmptiesCatalogueAndModeButKeepsSourceAndMediaTypes) {
@@ -192,7 +161,6 @@ TEST_F(KyCCameraVideoVDXModesTest, InitEmptiesCatalogueAndModeButKeepsSourceAndM
     EXPECT_TRUE(state.arrCatalogue.empty());
     EXPECT_EQ(KyTestViews(state), "-1/-1/-1");
     EXPECT_EQ(state.ePlayMediaType, eVideoMediaTypePicture);
-    EXPECT_EQ(state.eCameraMediaType, eVideoMediaTypeVideo);
     EXPECT_TRUE(video.SetVideoMode(eVideoModePlay, eVideoMediaTypeVideo));
     EXPECT_EQ(calls(), kOff);  // the source was kept
 }

@@ -45,12 +45,7 @@ protected:
     static IAcquireDisplaySource*& liveSource() {
         return RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource;
     }
-    std::string calls() {
-        std::string str;
-        for (const std::string& strCall : m_Acquisition.TakeCalls())
-            str += (str.empty() ? "" : " ") + strCall;
-        return str;
-    }
+    std::string calls() { return KyTestJoin(m_Acquisition.TakeCalls()); }
 
     KyTestRecordingAcquisition m_Acquisition;
     KyTestDisplaySource m_Live;

@@ -103,11 +103,18 @@ bool KyTestWriteMedia(const std::wstring& strDirectory, const std::string& strPa
     return true;
 }
 
+std::string KyTestJoin(const std::vector<std::string>& arrWords) {
+    std::string str;
+    for (const std::string& strWord : arrWords)
+        str += (str.empty() ? "" : " ") + strWord;
+    return str;
+}
+
 std::string KyTestNames(const SCameraVideoState& state) {
-    std::string strNames;
+    std::vector<std::string> arrNames;
     for (const SCatalogueEntry& entry : state.arrCatalogue)
-        strNames += (strNames.empty() ? "" : " ") + KyWideToUtf8(entry.strFileName);
-    return strNames;
+        arrNames.push_back(KyWideToUtf8(entry.strFileName));
+    return KyTestJoin(arrNames);
 }
 
 std::string KyTestViews(const SCameraVideoState& state) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <KyCameraVideo/KyCameraVideo.h>
 
@@ -43,6 +44,8 @@ constexpr std::int64_t kKyTestMediaTime = 1704096000;
 // The files of a catalogue pattern like "V P V": file i is "v<i>.avi" or "p<i>.jpg", written
 // i minutes after kKyTestMediaTime, so that a scan lists them in the pattern's order.
 bool KyTestWriteMedia(const std::wstring& strDirectory, const std::string& strPattern);
+// The words joined by single spaces.
+std::string KyTestJoin(const std::vector<std::string>& arrWords);
 // The catalogue's names in order, "v0.avi p1.jpg ...".
 std::string KyTestNames(const SCameraVideoState& state);
 // The positions of the three views, "all/video/picture".
