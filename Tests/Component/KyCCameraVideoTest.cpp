@@ -1,4 +1,5 @@
-// The null component: every answer through the interface, and that it touches nothing.
+// The null component: every answer through the interface, and that it touches nothing; the
+// extension names of both components.
 #include <gtest/gtest.h>
 
 #include "KyCCameraVideo.h"
@@ -52,22 +53,31 @@ TEST(KyCCameraVideoTest, AnswersNoVideoNoMediaNoModeAndTouchesNothing) {
         EXPECT_TRUE(KyTestFileExists(dir.File(pszName))) << KyTestUtf8(pszName);
 }
 
-TEST(KyCCameraVideoTest, AnswersOnlyToTheCameraVideoExtension) {
-    KyCCameraVideo video;
-    const KyCCameraVideo& constVideo = video;
-    const IExtensionInterface* pSelf = &video;
-    EXPECT_EQ(video.GetExtension("RUX.CameraVideo", false), pSelf);
-    EXPECT_EQ(constVideo.GetExtension("RUX.CameraVideo", true), pSelf);
-    EXPECT_EQ(video.GetExtension("RUX.CameraVideoVDX", false), nullptr);
-    EXPECT_EQ(constVideo.GetExtension("rux.cameravideo", false), nullptr);
-    EXPECT_EQ(video.GetExtension(nullptr, false), nullptr);
-    std::string strFunction;
-    try {
-        constVideo.GetExtension("RUX.CameraVideoVDX", true);
-    } catch (const CbExceptionUnknownExtension& error) {
-        strFunction = error.GetFunction();
+TEST(KyCCameraVideoTest, EachComponentAnswersItsOwnExtensionNamesExactly) {
+    KyCCameraVideo nullVideo;
+    KyCCameraVideoVDX vdx;
+    const struct {
+        KyICameraVideo* pVideo;
+        const char* pszClass;
+    } aCases[] = {{&nullVideo, "KyCCameraVideo"}, {&vdx, "KyCCameraVideoVDX"}};
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.pszClass);
+        const KyICameraVideo& constVideo = *c.pVideo;
+        const IExtensionInterface* pSelf = c.pVideo;
+        EXPECT_EQ(c.pVideo->GetExtension("RUX.CameraVideo", true), pSelf);
+        EXPECT_EQ(constVideo.GetExtension("RUX.CameraVideoVDX", false),
+                  c.pVideo == &vdx ? pSelf : nullptr);
+        for (const char* pszName : {"rux.cameravideo", "RUX.CameraVideoVDX ", ""})
+            EXPECT_EQ(c.pVideo->GetExtension(pszName, false), nullptr);
+        EXPECT_EQ(c.pVideo->GetExtension(nullptr, false), nullptr);
+        std::string strFunction;
+        try {
+            constVideo.GetExtension("RUX.Other", true);
+        } catch (const CbExceptionUnknownExtension& error) {
+            strFunction = error.GetFunction();
+        }
+        EXPECT_EQ(strFunction, std::string(c.pszClass) + "::GetExtension");
     }
-    EXPECT_EQ(strFunction, "KyCCameraVideo::GetExtension");
 }
 
 TEST(KyCCameraVideoTest, CopiesKeepTheirOwnReferenceCounts) {

@@ -1,8 +1,9 @@
-// The controller's lifecycle and video modes: the host acquisition's calls of each switch in
-// order, start and stop with their state-changed messages, Init, Exit and destruction.
+// The controller's lifecycle and video modes through the interface: each host call's answer, the
+// host acquisition's calls it caused, in order, and the state-changed messages it posted.
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "KyTestComponent.h"
 #include "KyTestRecordingAcquisition.h"
@@ -10,8 +11,9 @@
 
 namespace {
 
-// Live acquisition stopped, frames routed to the live source: every switch off and into play.
+// Live acquisition stopped, frames routed to the live source.
 const char* const kOff = "StopAcquisition(1,0) SetDisplaySource(live)";
+const char* const kOffOther = "StopAcquisition(1,0) SetDisplaySource(other)";
 
 class KyCCameraVideoVDXModesTest : public ::testing::Test {
 protected:
@@ -22,20 +24,49 @@ protected:
         KyTestTakeVideoMessages();
         m_pVdx = std::make_unique<KyCCameraVideoVDX>();
         m_pVdx->SetLiveBitmapHandler(&m_Live);
-        ASSERT_EQ(calls(), "");  // with no mode there is nothing to switch off
+        ASSERT_TRUE(m_Acquisition.TakeCalls().empty());  // no mode: nothing to switch off
     }
     void TearDown() override {
         m_pVdx.reset();
         KyTestTakeVideoMessages();
     }
 
-    std::string calls() { return KyTestJoin(m_Acquisition.TakeCalls()); }
-    // Scans a directory of the pattern's files, then switches to play mode for any type.
-    void play(const char* pszPattern) {
-        ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), pszPattern));
-        ASSERT_TRUE(m_pVdx->SetFilePath(m_Dir.Path()));
-        ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-        calls();
+    // "none", "play" with an optional type letter V or P, "camera P", "mode -2", "start",
+    // "stop", "source other", "source null", "init", "exit", "unready" (the acquisition's).
+    // The answer: 1 true, 0 false, -1 for calls without one.
+    int call(const std::string& str) {
+        KyICameraVideo& video = *m_pVdx;
+        const ERUXVideoMediaType eType = str.back() == 'V'   ? eVideoMediaTypeVideo
+                                         : str.back() == 'P' ? eVideoMediaTypePicture
+                                                             : eVideoMediaTypeNone;
+        if (str.rfind("none", 0) == 0)
+            return video.SetVideoMode(eVideoModeNone, eType);
+        if (str.rfind("play", 0) == 0)
+            return video.SetVideoMode(eVideoModePlay, eType);
+        if (str.rfind("camera", 0) == 0)
+            return video.SetVideoMode(eVideoModeCamera, eType);
+        if (str == "mode -2")
+            return video.SetVideoMode(static_cast<ERUXVideoMode>(-2), eVideoMediaTypeVideo);
+        if (str == "start" || str == "stop")
+            return str == "start" ? video.StartVideo() : video.StopVideo();
+        if (str == "init")
+            video.Init();
+        else if (str == "exit")
+            video.Exit();
+        else if (str == "unready")
+            m_Acquisition.SetReady(false);
+        else
+            video.SetLiveBitmapHandler(str == "source other" ? &m_Other : nullptr);
+        return -1;
+    }
+    // "<mode> <play type>/<camera type> <catalogue size> <running or stopped>".
+    std::string state() const {
+        const SCameraVideoState state = m_pVdx->GetState();
+        const char* const aszModes[] = {"none", "play", "camera"};
+        return std::string(aszModes[state.eVideoMode + 1]) + " " + "AVP"[state.ePlayMediaType + 1] +
+               "/" + "AVP"[state.eCameraMediaType + 1] + " " +
+               std::to_string(state.arrCatalogue.size()) +
+               (m_pVdx->IsRunning() ? " running" : " stopped");
     }
 
     KyTestRecordingAcquisition m_Acquisition;
@@ -45,164 +76,109 @@ protected:
     std::unique_ptr<KyCCameraVideoVDX> m_pVdx;
 };
 
+// One host call and what it must cause.
+struct SCall {
+    const char* pszCall;   // see call()
+    int nResult;           // its answer, see call()
+    const char* pszCalls;  // the acquisition's calls it made
+    int nMessages;         // the state-changed messages it posted
+};
+
+struct SModesCase {
+    const char* pszName;
+    const char* pszPattern;  // the media directory, scanned first (see KyTestWriteMedia)
+    std::vector<SCall> arrCalls;
+    const char* pszState;  // afterwards, see state()
+};
+
+class KyCCameraVideoVDXCallsTest : public KyCCameraVideoVDXModesTest,
+                                   public ::testing::WithParamInterface<SModesCase> {};
+
+const SModesCase kModesCases[] = {
+    {"EachSwitchStopsAcquisitionAndRoutesToTheLiveSource",
+     "V P",
+     {{"none", 1, kOff, 0},
+      {"none V", 1, kOff, 0},
+      {"play P", 1, kOff, 0},
+      {"play P", 1, "", 0},  // the same mode and type: nothing to do
+      {"play V", 1, kOff, 0}},
+     "play V/V 2 stopped"},
+    {"ANewLiveSourceIsRoutedAtTheNextSwitch",
+     "",
+     {{"play", 1, kOff, 0}, {"source other", -1, "", 0}, {"none", 1, kOffOther, 0}},
+     "none A/V 0 stopped"},
+    {"NoLiveSourceSwitchesOffThenLeavesTheRouting",
+     "",
+     {{"play", 1, kOff, 0}, {"source null", -1, kOff, 0}, {"play", 1, "StopAcquisition(1,0)", 0}},
+     "play A/V 0 stopped"},
+    {"ACameraThatIsNotReadyLeavesNoModeAndFramesWithTheLiveSource",
+     "V",
+     {{"unready", -1, "", 0},
+      {"play", 1, kOff, 0},
+      {"camera P", 0, "StopAcquisition(1,0) SetDisplaySource(live) IsAcquisitionReady", 0},
+      {"start", 0, "", 0}},
+     "none V/V 1 stopped"},
+    {"StartInPlayModeNeedsAVideoButAlwaysNotifies",
+     "P P",
+     {{"start", 0, "", 0}, {"play", 1, kOff, 0}, {"start", 0, "", 1}},
+     "play P/V 2 stopped"},
+    {"StartWhileRunningStopsFirstAndStopNotifiesOnlyWhileRunning",
+     "V",
+     {{"play", 1, kOff, 0},
+      {"start", 1, "", 1},
+      {"start", 1, "", 2},
+      {"stop", 1, "", 1},
+      {"stop", 1, "", 0}},
+     "play V/V 1 stopped"},
+    {"AnUnknownModeStopsPlaybackAndChangesNothingElse",
+     "V P",
+     {{"play P", 1, kOff, 0}, {"start", 1, "", 1}, {"mode -2", 0, "", 1}},
+     "play P/V 2 stopped"},
+    {"SwitchingOffStopsPlaybackFirst",
+     "V",
+     {{"play", 1, kOff, 0}, {"start", 1, "", 1}, {"none", 1, kOff, 1}, {"play", 1, kOff, 0}},
+     "play V/V 1 stopped"},
+    {"InitEmptiesCatalogueAndModeButKeepsSourceAndMediaTypes",
+     "V P V",
+     {{"play P", 1, kOff, 0}, {"init", -1, kOff, 0}, {"none", 1, kOff, 0}},
+     "none P/V 0 stopped"},
+    {"ExitSwitchesTheModeOffOnce",
+     "V",
+     {{"play", 1, kOff, 0}, {"start", 1, "", 1}, {"exit", -1, kOff, 1}, {"exit", -1, "", 0}},
+     "none V/V 1 stopped"},
+};
+
 }  // namespace
 
-TEST_F(KyCCameraVideoVDXModesTest, EachSwitchStopsAcquisitionAndRoutesToTheLiveSource) {
-    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), "V P"));
+TEST_P(KyCCameraVideoVDXCallsTest, AnswersAcquisitionCallsAndMessages) {
+    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), GetParam().pszPattern));
     ASSERT_TRUE(m_pVdx->SetFilePath(m_Dir.Path()));
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
-    EXPECT_EQ(calls(), kOff);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeVideo));  // not short-cut
-    EXPECT_EQ(calls(), kOff);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    EXPECT_EQ(calls(), kOff);
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
-    EXPECT_EQ(m_Acquisition.GetDisplaySource(), &m_Live);
-    // The same play mode and type again calls nothing; another type switches again.
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    EXPECT_EQ(calls(), "");
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeVideo));
-    EXPECT_EQ(calls(), kOff);
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
+    for (const SCall& c : GetParam().arrCalls) {
+        SCOPED_TRACE(c.pszCall);
+        EXPECT_EQ(call(c.pszCall), c.nResult);
+        EXPECT_EQ(KyTestJoin(m_Acquisition.TakeCalls()), c.pszCalls);
+        EXPECT_EQ(KyTestTakeVideoMessages(), c.nMessages);
+    }
+    EXPECT_EQ(state(), GetParam().pszState);
 }
 
-TEST_F(KyCCameraVideoVDXModesTest, TheLiveSourceInForceAtEachSwitchIsRouted) {
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    calls();
-    // A new source takes effect at the next switch.
-    m_pVdx->SetLiveBitmapHandler(&m_Other);
-    EXPECT_EQ(calls(), "");
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
-    EXPECT_EQ(calls(), "StopAcquisition(1,0) SetDisplaySource(other)");
-    // No source: the mode goes off while the old one is still known, then routing stays.
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    calls();
-    m_pVdx->SetLiveBitmapHandler(nullptr);
-    EXPECT_EQ(calls(), "StopAcquisition(1,0) SetDisplaySource(other)");
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(calls(), "StopAcquisition(1,0)");
-}
+INSTANTIATE_TEST_SUITE_P(Sequences, KyCCameraVideoVDXCallsTest, ::testing::ValuesIn(kModesCases),
+                         [](const ::testing::TestParamInfo<SModesCase>& info) {
+                             return std::string(info.param.pszName);
+                         });
 
-TEST_F(KyCCameraVideoVDXModesTest, ACameraThatIsNotReadyLeavesNoModeAndFramesWithTheLiveSource) {
-    m_Acquisition.SetReady(false);
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    calls();
-    EXPECT_FALSE(m_pVdx->SetVideoMode(eVideoModeCamera, eVideoMediaTypePicture));
-    const std::string strCalls = calls();
-    EXPECT_EQ(strCalls.rfind(kOff, 0), 0u) << strCalls;
-    EXPECT_EQ(strCalls.find("StartAcquisition"), std::string::npos) << strCalls;
-    EXPECT_EQ(m_Acquisition.GetDisplaySource(), &m_Live);
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
-    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
-    EXPECT_FALSE(m_pVdx->StartVideo());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, StartAndStopInPlayModeNotifyEveryTime) {
-    EXPECT_FALSE(m_pVdx->StartVideo());  // no mode: no start, no message
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-    play("P P");
-    EXPECT_FALSE(m_pVdx->StartVideo());  // playback needs a video
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_FALSE(m_pVdx->IsRunning());
-
-    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), "P P V"));
-    ASSERT_TRUE(m_pVdx->SetFilePath(m_Dir.Path()));
-    EXPECT_TRUE(m_pVdx->StartVideo());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_TRUE(m_pVdx->IsRunning());
-    EXPECT_TRUE(m_pVdx->GetState().bStarted);
-    EXPECT_TRUE(m_pVdx->StartVideo());  // stops first
-    EXPECT_EQ(KyTestTakeVideoMessages(), 2);
-    EXPECT_TRUE(m_pVdx->StopVideo());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_FALSE(m_pVdx->IsRunning());
-    EXPECT_TRUE(m_pVdx->StopVideo());  // nothing runs: no message
-    EXPECT_EQ(KyTestTakeVideoMessages(), 0);
-    EXPECT_EQ(calls(), "");  // playback touches no acquisition
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, EverySwitchStopsRunningPlaybackFirst) {
-    play("V P");
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    calls();
-    KyTestTakeVideoMessages();
-    // An unknown mode stops and changes nothing else.
-    EXPECT_FALSE(m_pVdx->SetVideoMode(static_cast<ERUXVideoMode>(-2), eVideoMediaTypeVideo));
-    EXPECT_FALSE(m_pVdx->IsRunning());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_EQ(calls(), "");
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModePlay);
-    EXPECT_EQ(m_pVdx->GetMediaType(eVideoModePlay), eVideoMediaTypePicture);
-    EXPECT_EQ(m_pVdx->GetMediaType(static_cast<ERUXVideoMode>(-2)), eVideoMediaTypeNone);
-
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    KyTestTakeVideoMessages();
-    EXPECT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_EQ(calls(), kOff);
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_FALSE(m_pVdx->IsRunning());  // playback does not start again by itself
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, InitEmptiesCatalogueAndModeButKeepsSourceAndMediaTypes) {
-    play("V P V");
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    calls();
-    KyICameraVideo& video = *m_pVdx;
-    video.Init();
-    EXPECT_EQ(calls(), kOff);
-    const SCameraVideoState state = m_pVdx->GetState();
-    EXPECT_EQ(state.eVideoMode, eVideoModeNone);
-    EXPECT_EQ(state.strFilePath, L"");
-    EXPECT_TRUE(state.arrCatalogue.empty());
-    EXPECT_EQ(KyTestViews(state), "-1/-1/-1");
-    EXPECT_EQ(state.ePlayMediaType, eVideoMediaTypePicture);
-    EXPECT_TRUE(video.SetVideoMode(eVideoModePlay, eVideoMediaTypeVideo));
-    EXPECT_EQ(calls(), kOff);  // the source was kept
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, ExitAndTheLastReleaseSwitchTheModeOff) {
-    play("V");
-    m_pVdx->Exit();
-    EXPECT_EQ(calls(), kOff);
-    EXPECT_EQ(m_pVdx->GetVideoMode(), eVideoModeNone);
-    m_pVdx->Exit();
-    EXPECT_EQ(calls(), "");
-
+TEST_F(KyCCameraVideoVDXModesTest, TheLastReleaseStopsPlaybackAndSwitchesTheModeOff) {
+    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), "V"));
     CbSmartPointer<KyICameraVideo> pVideo(new KyCCameraVideoVDX());
     CbWeakPointer<KyICameraVideo> pWatch(pVideo);
     pVideo->SetLiveBitmapHandler(&m_Live);
     ASSERT_TRUE(pVideo->SetFilePath(m_Dir.Path()));
     ASSERT_TRUE(pVideo->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
     ASSERT_TRUE(pVideo->StartVideo());
-    calls();
+    m_Acquisition.TakeCalls();
     KyTestTakeVideoMessages();
     pVideo = nullptr;
     EXPECT_TRUE(pWatch.IsExpired());
-    EXPECT_EQ(calls(), kOff);
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);  // the running playback was stopped
-}
-
-TEST_F(KyCCameraVideoVDXModesTest, AnswersBothExtensionNamesExactly) {
-    const KyCCameraVideoVDX& constVdx = *m_pVdx;
-    const IExtensionInterface* pSelf = m_pVdx.get();
-    for (const char* pszName : {"RUX.CameraVideo", "RUX.CameraVideoVDX"}) {
-        EXPECT_EQ(m_pVdx->GetExtension(pszName, true), pSelf) << pszName;
-        EXPECT_EQ(constVdx.GetExtension(pszName, false), pSelf) << pszName;
-    }
-    for (const char* pszName :
-         {"RUX.cameravideovdx", "RUX.CameraVideoVDX ", "", static_cast<const char*>(nullptr)})
-        EXPECT_EQ(m_pVdx->GetExtension(pszName, false), nullptr);
-    std::string strFunction;
-    try {
-        constVdx.GetExtension("RUX.Other", true);
-    } catch (const CbExceptionUnknownExtension& error) {
-        strFunction = error.GetFunction();
-        EXPECT_NE(std::string(error.GetFile()).find("KyCCameraVideoVDX"), std::string::npos);
-    }
-    EXPECT_EQ(strFunction, "KyCCameraVideoVDX::GetExtension");
+    EXPECT_EQ(KyTestJoin(m_Acquisition.TakeCalls()), kOff);
+    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
 }
