@@ -1,11 +1,14 @@
 // Browsing, play mode's current entry and removal through the interface, over scanned media
-// directories: views, names, positions, and the files left on disk.
+// directories: views, names, positions, the files left on disk, and several host threads at once.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <iterator>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #include "KyPlatformFaults.h"
 #include "KyTestComponent.h"
@@ -219,4 +222,52 @@ TEST_F(KyCCameraVideoVDXBrowseTest, AFileStuckUnderRemoveKeepsItsEntryUntilTheNe
     KyPlatformFaults::ClearAll();
     EXPECT_TRUE(m_Video.RemoveFile(eVideoMediaTypeVideo));
     EXPECT_EQ(onDisk(), "v0.avi");
+}
+
+TEST_F(KyCCameraVideoVDXBrowseTest, BrowsingRescanningAndSwitchingFromSeveralThreads) {
+    // Every answer stays one that a consistent catalogue could give.
+    scan("V P V P V");
+    std::set<std::wstring> setPaths;
+    for (const wchar_t* pszName : {L"v0.avi", L"p1.jpg", L"v2.avi", L"p3.jpg", L"v4.avi"})
+        setPaths.insert(m_Dir.Path() + KyTestNative(L"\\") + pszName);
+    KyICameraVideo& video = m_Video;
+
+    const int kRounds = 300;
+    std::atomic<int> nBadAnswers{0};
+    std::thread browser([&] {
+        for (int i = 0; i < kRounds; ++i) {
+            video.NextFile(eVideoMediaTypeNone);
+            video.PreviousFile(eVideoMediaTypeVideo);
+            video.NextFile(eVideoMediaTypePicture);
+        }
+    });
+    std::thread reader([&] {
+        for (int i = 0; i < kRounds; ++i) {
+            int nPosition = 0;
+            const std::wstring strPath = video.GetFileName(eVideoMediaTypeNone, &nPosition);
+            if (!strPath.empty() && (setPaths.count(strPath) == 0 || nPosition < 0))
+                ++nBadAnswers;
+            int nCount = -1;
+            video.HasData(eVideoMediaTypeVideo, &nCount);
+            if (nCount != 3)  // a rescan holds the lock throughout: never half-built
+                ++nBadAnswers;
+            if (m_Vdx.GetState().arrCatalogue.size() != 5)
+                ++nBadAnswers;
+        }
+    });
+    std::thread switcher([&] {
+        for (int i = 0; i < kRounds / 10; ++i) {
+            video.SetFilePath(m_Dir.Path());
+            video.SetVideoMode(i % 2 == 0 ? eVideoModePlay : eVideoModeNone, eVideoMediaTypeNone);
+            video.StartVideo();
+            video.StopVideo();
+        }
+    });
+    browser.join();
+    reader.join();
+    switcher.join();
+
+    EXPECT_EQ(nBadAnswers.load(), 0);
+    EXPECT_EQ(KyTestNames(m_Vdx.GetState()), "v0.avi p1.jpg v2.avi p3.jpg v4.avi");
+    video.SetVideoMode(eVideoModeNone, eVideoMediaTypeNone);
 }
