@@ -135,6 +135,10 @@ const SBrowseCase kBrowseCases[] = {
      "P p0.jpg@0"},
     {"RemovingFromAllMediaOnAnotherTypeIsRefused", "V P V P", "=P -A !-A", "v0.avi p1.jpg v2.avi",
      "2/2/1", "P p1.jpg@0"},
+    // Without a play type the removal goes through all media only: the picture view that stood
+    // on the removed file stays at its position, now the following video's.
+    {"RemovingWithoutAPlayTypeLeavesTheFilesTypeViewInPlace", "P V P", "<P -", "v1.avi p2.jpg",
+     "0/0/0", "A v1.avi@0"},
     {"RemovingWithoutACurrentFileIsRefused", "", "!-V !-A !-? !-", "", "-1/-1/-1", "A -"},
 };
 
