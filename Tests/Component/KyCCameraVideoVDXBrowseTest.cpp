@@ -97,6 +97,11 @@ struct SBrowseCase {
     const char* pszCurrent;  // see current()
 };
 
+// Failures name the case, not its bytes.
+void PrintTo(const SBrowseCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
+
 class KyCCameraVideoVDXStepsTest : public KyCCameraVideoVDXBrowseTest,
                                    public ::testing::WithParamInterface<SBrowseCase> {};
 

@@ -91,6 +91,11 @@ struct SModesCase {
     const char* pszState;  // afterwards, see state()
 };
 
+// Failures name the case, not its bytes.
+void PrintTo(const SModesCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
+
 class KyCCameraVideoVDXCallsTest : public KyCCameraVideoVDXModesTest,
                                    public ::testing::WithParamInterface<SModesCase> {};
 

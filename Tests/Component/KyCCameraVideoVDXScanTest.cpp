@@ -134,6 +134,11 @@ struct SFileTimeCase {
     const char* pszTime;   // the catalogue's time then, none after a failure
 };
 
+// Failures name the case, not its bytes.
+void PrintTo(const SFileTimeCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
+
 class KyCCameraVideoVDXFileTimeTest : public KyCCameraVideoVDXScanTest,
                                       public ::testing::WithParamInterface<SFileTimeCase> {};
 
