@@ -80,7 +80,17 @@ protected:
         return KyTestJoin(arrWords);
     }
     std::string names() const { return KyTestNames(m_Vdx.GetState()); }
-    std::string views() const { return KyTestViews(m_Vdx.GetState()); }
+    // The views' positions, then how many files HasData counts: "all/video/picture of a/v/p".
+    std::string views() const {
+        std::string str = KyTestViews(m_Vdx.GetState()) + " of ";
+        for (char c : std::string("AVP")) {
+            int nCount = 99;
+            const bool bHasData = m_Video.HasData(typeOf(c), &nCount);
+            EXPECT_EQ(bHasData, nCount > 0);
+            str += std::to_string(nCount) + (c == 'P' ? "" : "/");
+        }
+        return str;
+    }
 
     KyTestRecordingAcquisition m_Acquisition;
     KyTestTempDir m_Dir;
@@ -93,7 +103,7 @@ struct SBrowseCase {
     const char* pszPattern;  // the scanned catalogue, oldest first; each view on its newest
     const char* pszSteps;    // see run()
     const char* pszNames;    // the catalogue after the steps
-    const char* pszViews;    // "all/video/picture"
+    const char* pszViews;    // see views()
     const char* pszCurrent;  // see current()
 };
 
@@ -106,45 +116,46 @@ class KyCCameraVideoVDXStepsTest : public KyCCameraVideoVDXBrowseTest,
                                    public ::testing::WithParamInterface<SBrowseCase> {};
 
 const SBrowseCase kBrowseCases[] = {
-    {"NextVideoStopsAtTheNewest", "V P V", "!>V <V", "v0.avi p1.jpg v2.avi", "0/0/1", "A v0.avi@0"},
-    {"AllMediaStepMovesItsTypesViewAndPlayType", "V P V", "<V >A", "v0.avi p1.jpg v2.avi", "1/0/1",
-     "P p1.jpg@0"},
-    {"AllMediaStopsAtTheNewest", "V P V", "<V >A >A !>A", "v0.avi p1.jpg v2.avi", "2/2/1",
+    {"NextVideoStopsAtTheNewest", "V P V", "!>V <V", "v0.avi p1.jpg v2.avi", "0/0/1 of 3/2/1",
+     "A v0.avi@0"},
+    {"AllMediaStepMovesItsTypesViewAndPlayType", "V P V", "<V >A", "v0.avi p1.jpg v2.avi",
+     "1/0/1 of 3/2/1", "P p1.jpg@0"},
+    {"AllMediaStopsAtTheNewest", "V P V", "<V >A >A !>A", "v0.avi p1.jpg v2.avi", "2/2/1 of 3/2/1",
      "V v2.avi@1"},
     {"AllMediaViewStaysWhenItStoodElsewhere", "V P V P", "<V <P >V !<P <V !<V",
-     "v0.avi p1.jpg v2.avi p3.jpg", "1/0/1", "A p1.jpg@1"},
-    {"NothingToStepThrough", "", "!>A !<A !>V !<P", "", "-1/-1/-1", "A -"},
-    {"UnnamedTypeStepsNowhere", "V P", "!>? !<?", "v0.avi p1.jpg", "1/0/1", "A p1.jpg@1"},
-    {"PlayOnAnEmptyCatalogue", "", "=A", "", "-1/-1/-1", "A -"},
-    {"PlayForAnyTypeTakesTheNewest", "P V P V", "=A", "p0.jpg v1.avi p2.jpg v3.avi", "3/3/2",
-     "V v3.avi@1"},
+     "v0.avi p1.jpg v2.avi p3.jpg", "1/0/1 of 4/2/2", "A p1.jpg@1"},
+    {"NothingToStepThrough", "", "!>A !<A !>V !<P", "", "-1/-1/-1 of 0/0/0", "A -"},
+    {"UnnamedTypeStepsNowhere", "V P", "!>? !<?", "v0.avi p1.jpg", "1/0/1 of 2/1/1", "A p1.jpg@1"},
+    {"PlayOnAnEmptyCatalogue", "", "=A", "", "-1/-1/-1 of 0/0/0", "A -"},
+    {"PlayForAnyTypeTakesTheNewest", "P V P V", "=A", "p0.jpg v1.avi p2.jpg v3.avi",
+     "3/3/2 of 4/2/2", "V v3.avi@1"},
     {"PlayForAnyTypeKeepsTheAllMediaFile", "V P V P P", "<A <A <A =A",
-     "v0.avi p1.jpg v2.avi p3.jpg p4.jpg", "1/2/1", "P p1.jpg@0"},
+     "v0.avi p1.jpg v2.avi p3.jpg p4.jpg", "1/2/1 of 5/2/3", "P p1.jpg@0"},
     {"PlayForATypeTakesThatTypesView", "V P V P P", "=V", "v0.avi p1.jpg v2.avi p3.jpg p4.jpg",
-     "2/2/4", "V v2.avi@1"},
-    {"PlayForAnAbsentTypeClearsTheAllMediaView", "V V", "=P !>A !<A", "v0.avi v1.avi", "-1/1/-1",
-     "A -"},
+     "2/2/4 of 5/2/3", "V v2.avi@1"},
+    {"PlayForAnAbsentTypeClearsTheAllMediaView", "V V", "=P !>A !<A", "v0.avi v1.avi",
+     "-1/1/-1 of 2/2/0", "A -"},
     {"PlayForAnyTypeWithoutAllMediaTakesATypesView", "P V P", "<P >A -V =A", "p0.jpg p2.jpg",
-     "0/-1/0", "P p0.jpg@0"},
-    {"RemovingTheNewestVideoFallsBackToTheNewestLeft", "V P V", "-V", "v0.avi p1.jpg", "0/0/1",
-     "A v0.avi@0"},
-    {"RemovingTheOldestVideoMovesLaterViewsDown", "V P V", "<V >A -V", "p1.jpg v2.avi", "0/1/0",
-     "P p1.jpg@0"},
+     "0/-1/0 of 2/0/2", "P p0.jpg@0"},
+    {"RemovingTheNewestVideoFallsBackToTheNewestLeft", "V P V", "-V", "v0.avi p1.jpg",
+     "0/0/1 of 2/1/1", "A v0.avi@0"},
+    {"RemovingTheOldestVideoMovesLaterViewsDown", "V P V", "<V >A -V", "p1.jpg v2.avi",
+     "0/1/0 of 2/1/1", "P p1.jpg@0"},
     {"RemovingTheOnlyVideoClearsItsAndTheAllMediaView", "P V P", "<A -V", "p0.jpg p2.jpg",
-     "-1/-1/1", "V -"},
+     "-1/-1/1 of 2/0/2", "V -"},
     {"RemovingFromAllMediaGoesOnToTheNextFile", "V P V P", "<A <A -A", "v0.avi v2.avi p3.jpg",
-     "1/1/-1", "P -"},
+     "1/1/-1 of 3/2/1", "P -"},
     {"RemovingThePlayTypesFileGoesOnToItsNext", "V P V P", "<A <A -", "v0.avi v2.avi p3.jpg",
-     "2/1/2", "P p3.jpg@0"},
-    {"RemovingTheLastFileFindsTheNearestOlderOfItsType", "P V P", "=P -A", "p0.jpg v1.avi", "1/1/0",
-     "P p0.jpg@0"},
+     "2/1/2 of 3/2/1", "P p3.jpg@0"},
+    {"RemovingTheLastFileFindsTheNearestOlderOfItsType", "P V P", "=P -A", "p0.jpg v1.avi",
+     "1/1/0 of 2/1/1", "P p0.jpg@0"},
     {"RemovingFromAllMediaOnAnotherTypeIsRefused", "V P V P", "=P -A !-A", "v0.avi p1.jpg v2.avi",
-     "2/2/1", "P p1.jpg@0"},
+     "2/2/1 of 3/2/1", "P p1.jpg@0"},
     // Without a play type the removal goes through all media only: the picture view that stood
     // on the removed file stays at its position, now the following video's.
     {"RemovingWithoutAPlayTypeLeavesTheFilesTypeViewInPlace", "P V P", "<P -", "v1.avi p2.jpg",
-     "0/0/0", "A v1.avi@0"},
-    {"RemovingWithoutACurrentFileIsRefused", "", "!-V !-A !-? !-", "", "-1/-1/-1", "A -"},
+     "0/0/0 of 2/1/1", "A v1.avi@0"},
+    {"RemovingWithoutACurrentFileIsRefused", "", "!-V !-A !-? !-", "", "-1/-1/-1 of 0/0/0", "A -"},
 };
 
 }  // namespace
@@ -165,14 +176,8 @@ INSTANTIATE_TEST_SUITE_P(Catalogues, KyCCameraVideoVDXStepsTest, ::testing::Valu
                              return std::string(info.param.pszName);
                          });
 
-TEST_F(KyCCameraVideoVDXBrowseTest, CountsAndFullPathsWithPositionsInTheirType) {
+TEST_F(KyCCameraVideoVDXBrowseTest, FileNamesOfEachViewAreFullPathsWithPositionsInTheirType) {
     scan("V P V");
-    for (const char* pszType : {"A3", "V2", "P1", "?0"}) {
-        int nCount = 99;
-        EXPECT_EQ(m_Video.HasData(typeOf(pszType[0]), &nCount), pszType[1] != '0') << pszType;
-        EXPECT_EQ(nCount, pszType[1] - '0') << pszType;
-    }
-    EXPECT_TRUE(m_Video.HasData(eVideoMediaTypeVideo, nullptr));
     const std::wstring strDir = m_Dir.Path() + KyTestNative(L"\\");
     int nPosition = 99;
     EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypeVideo, &nPosition), strDir + L"v2.avi");
@@ -182,6 +187,8 @@ TEST_F(KyCCameraVideoVDXBrowseTest, CountsAndFullPathsWithPositionsInTheirType) 
     EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypePicture, nullptr), strDir + L"p1.jpg");
     EXPECT_EQ(m_Video.GetFileName(typeOf('?'), &nPosition), L"");
     EXPECT_EQ(nPosition, -1);
+    EXPECT_FALSE(m_Video.HasData(typeOf('?'), &nPosition));
+    EXPECT_EQ(nPosition, 0);
 }
 
 TEST_F(KyCCameraVideoVDXBrowseTest, RemovalDeletesOnlyItsTypesTemporaryFileWhateverTheOutcome) {
@@ -204,7 +211,7 @@ TEST_F(KyCCameraVideoVDXBrowseTest, AFileHeldOpenCannotBeRemoved) {
     ASSERT_NE(hHeld, nullptr);
     EXPECT_FALSE(m_Video.RemoveFile(eVideoMediaTypeVideo));
     EXPECT_EQ(names(), "v0.avi p1.jpg v2.avi");
-    EXPECT_EQ(views(), "2/2/1");
+    EXPECT_EQ(views(), "2/2/1 of 3/2/1");
     EXPECT_EQ(onDisk(), "p1.jpg v0.avi v2.avi");
     ASSERT_TRUE(KyPlatform::CloseFile(hHeld));
     EXPECT_TRUE(m_Video.RemoveFile(eVideoMediaTypeVideo));
@@ -216,7 +223,7 @@ TEST_F(KyCCameraVideoVDXBrowseTest, AFileAlreadyGoneLeavesTheCatalogue) {
     fs::remove(fs::path(m_Dir.File(L"p1.jpg")));
     EXPECT_TRUE(m_Video.RemoveFile(eVideoMediaTypePicture));
     EXPECT_EQ(names(), "v0.avi v2.avi");
-    EXPECT_EQ(views(), "1/1/-1");
+    EXPECT_EQ(views(), "1/1/-1 of 2/2/0");
 }
 
 TEST_F(KyCCameraVideoVDXBrowseTest, AFileStuckUnderRemoveKeepsItsEntryUntilTheNextRemoval) {
@@ -224,7 +231,7 @@ TEST_F(KyCCameraVideoVDXBrowseTest, AFileStuckUnderRemoveKeepsItsEntryUntilTheNe
     KyPlatformFaults::Inject(KyPlatformFaults::eDelete, L"~remove", KyPlatform::kErrorAccessDenied);
     EXPECT_FALSE(m_Video.RemoveFile(eVideoMediaTypePicture));
     EXPECT_EQ(names(), "v0.avi p1.jpg v2.avi");
-    EXPECT_EQ(views(), "2/2/1");
+    EXPECT_EQ(views(), "2/2/1 of 3/2/1");
     EXPECT_EQ(KyTestReadFile(m_Dir.File(L"~remove")), "p1.jpg");
     EXPECT_EQ(onDisk(), "v0.avi v2.avi ~remove");
     // Once it can, the next removal clears the leftover first.
