@@ -1,4 +1,4 @@
-// Paths and time-stamped names of the media directory.
+// Paths and time-stamped names of the media directory (exported helpers).
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -23,56 +23,44 @@ std::int64_t localSeconds(int nYear, int nMonth, int nDay, int nHour, int nMinut
 
 }  // namespace
 
-TEST(KyCMediaPathTest, NormalizeCollapsesInnerRunsAndUsesThePlatformSeparator) {
-    EXPECT_EQ(normalizePath(L"C:/media//x.avi"), KyTestNative(L"C:\\media\\x.avi"));
-    EXPECT_EQ(normalizePath(L"a\\\\\\b//\\c"), KyTestNative(L"a\\b\\c"));
-    EXPECT_EQ(normalizePath(L"/"), KyTestNative(L"\\"));
-}
+// Expected paths are written with '\' and compared in the platform's separator.
+TEST(KyCMediaPathTest, NormalizeAndJoin) {
+    const wchar_t* const aNormalized[][2] = {
+        {L"C:/media//x.avi", L"C:\\media\\x.avi"},
+        {L"a\\\\\\b//\\c", L"a\\b\\c"},
+        {L"/", L"\\"},
+        {L"\\\\server\\share\\\\x.jpg", L"\\\\server\\share\\x.jpg"},  // leading run kept whole
+        {L"///a//b", L"\\\\\\a\\b"},
+        {L"\\\\", L"\\\\"},
+        {L"dir//", L"dir\\"},
+        {L"a\\.\\..\\b", L"a\\.\\..\\b"},
+        {L"name.avi", L"name.avi"},
+        {L" a b ", L" a b "},
+        {L"", L""},
+    };
+    for (const auto& c : aNormalized)
+        EXPECT_EQ(normalizePath(c[0]), KyTestNative(c[1])) << KyTestUtf8(c[0]);
 
-TEST(KyCMediaPathTest, NormalizeKeepsTheLeadingRunWhole) {
-    EXPECT_EQ(normalizePath(L"\\\\server\\share\\\\x.jpg"),
-              KyTestNative(L"\\\\server\\share\\x.jpg"));
-    EXPECT_EQ(normalizePath(L"///a//b"), KyTestNative(L"\\\\\\a\\b"));
-    EXPECT_EQ(normalizePath(L"\\\\"), KyTestNative(L"\\\\"));
-}
-
-TEST(KyCMediaPathTest, NormalizeKeepsTrailingSeparatorDotsAndPlainNames) {
-    EXPECT_EQ(normalizePath(L"dir\\"), KyTestNative(L"dir\\"));
-    EXPECT_EQ(normalizePath(L"dir//"), KyTestNative(L"dir\\"));
-    EXPECT_EQ(normalizePath(L"a\\.\\..\\b"), KyTestNative(L"a\\.\\..\\b"));
-    EXPECT_EQ(normalizePath(L"name.avi"), L"name.avi");
-    EXPECT_EQ(normalizePath(L""), L"");
-    EXPECT_EQ(normalizePath(L" a b "), L" a b ");
-}
-
-TEST(KyCMediaPathTest, MakeFilePathJoinsThenNormalizesTheWholePath) {
-    EXPECT_EQ(makeFilePath(L"C:\\media\\", L"x.jpg"), KyTestNative(L"C:\\media\\x.jpg"));
-    EXPECT_EQ(makeFilePath(L"C:/media", L"x.jpg"), KyTestNative(L"C:\\media\\x.jpg"));
-    EXPECT_EQ(makeFilePath(L"/media/", L"x.jpg"), KyTestNative(L"\\media\\x.jpg"));
-    EXPECT_EQ(makeFilePath(L"\\\\server\\share", L"x.avi"),
-              KyTestNative(L"\\\\server\\share\\x.avi"));
-}
-
-TEST(KyCMediaPathTest, MakeFilePathWithAnEmptyPart) {
-    EXPECT_EQ(makeFilePath(L"C:\\media", L""), L"");
-    EXPECT_EQ(makeFilePath(L"", L""), L"");
-    EXPECT_EQ(makeFilePath(L"", L"x.jpg"), L"x.jpg");
-    EXPECT_EQ(makeFilePath(L"", L"a//x.jpg"), KyTestNative(L"a\\x.jpg"));
+    const wchar_t* const aJoined[][3] = {
+        {L"C:\\media\\", L"x.jpg", L"C:\\media\\x.jpg"},
+        {L"/media/", L"x.jpg", L"\\media\\x.jpg"},
+        {L"\\\\server\\share", L"x.avi", L"\\\\server\\share\\x.avi"},
+        {L"", L"a//x.jpg", L"a\\x.jpg"},
+        {L"C:\\media", L"", L""},
+        {L"", L"", L""},
+    };
+    for (const auto& c : aJoined) {
+        EXPECT_EQ(makeFilePath(c[0], c[1]), KyTestNative(c[2]))
+            << KyTestUtf8(c[0]) << " + " << KyTestUtf8(c[1]);
+    }
 }
 
 TEST(KyCMediaPathTest, MediaFilenameIsTheLocalTimeStampWithTheTypesEnding) {
     const std::int64_t nTime = localSeconds(2024, 1, 31, 10, 15, 0);
     EXPECT_EQ(makeMediaFilename(eVideoMediaTypeVideo, CTime(nTime)), L"20240131-101500.avi");
     EXPECT_EQ(makeMediaFilename(eVideoMediaTypePicture, CTime(nTime)), L"20240131-101500.jpg");
-    // Every field two digits wide, zero-padded.
     EXPECT_EQ(makeMediaFilename(eVideoMediaTypePicture, localSeconds(2025, 3, 5, 7, 8, 9)),
               L"20250305-070809.jpg");
-    EXPECT_EQ(makeMediaFilename(eVideoMediaTypeVideo, localSeconds(1999, 12, 31, 23, 59, 59)),
-              L"19991231-235959.avi");
-}
-
-TEST(KyCMediaPathTest, MediaFilenameOfAnotherTypeIsEmpty) {
-    const std::int64_t nTime = localSeconds(2024, 1, 31, 10, 15, 0);
     EXPECT_EQ(makeMediaFilename(eVideoMediaTypeNone, nTime), L"");
     EXPECT_EQ(makeMediaFilename(static_cast<ERUXVideoMediaType>(-2), nTime), L"");
 }

@@ -1,4 +1,5 @@
-// The exported factory: device selection, sharing, reference counts, creation and release.
+// The exported factory: which component each device value gets, sharing, creation with the host's
+// live source, release, and requests from several threads.
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -14,12 +15,14 @@ using RUXComponentFactory::GetCameraVideoPointer;
 using RUXComponentFactory::KyCExceptionRUXComponentFactory;
 using RUXComponentFactory::ReleaseCameraVideo;
 
+const char* const kOff = "StopAcquisition(1,0) SetDisplaySource(live)";
+
 RUX2ComponentFactory::CActiveAcquireDeviceType& activeDeviceType() {
     return CbSingleton<RUX2ComponentFactory::CActiveAcquireDeviceType>::GetInstance();
 }
 
-bool isDeviceComponent(const KyICameraVideo& video) {
-    return const_cast<KyICameraVideo&>(video).GetExtension("RUX.CameraVideoVDX", false) != nullptr;
+bool isDeviceComponent(KyICameraVideo& video) {
+    return video.GetExtension("RUX.CameraVideoVDX", false) != nullptr;
 }
 
 class KyCameraVideoFactoryTest : public ::testing::Test {
@@ -27,113 +30,98 @@ protected:
     void SetUp() override {
         ReleaseCameraVideo();
         m_Acquisition.Install();
-        m_Acquisition.NameSource(&m_LiveSource, "live");
-        m_pSavedSource = RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource;
-        RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource = &m_LiveSource;
+        m_Acquisition.NameSource(&m_Live, "live");
+        m_pSavedSource = liveSource();
+        liveSource() = &m_Live;
         m_eSavedDevice = activeDeviceType().GetActiveAcquireDeviceType();
-        KyTestTakeVideoMessages();
     }
     void TearDown() override {
         ReleaseCameraVideo();
-        RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource = m_pSavedSource;
+        liveSource() = m_pSavedSource;
         activeDeviceType().SetActiveAcquireDeviceType(m_eSavedDevice);
         KyTestTakeVideoMessages();
     }
 
+    static IAcquireDisplaySource*& liveSource() {
+        return RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource;
+    }
+    std::string calls() { return KyTestJoin(m_Acquisition.TakeCalls()); }
+
     KyTestRecordingAcquisition m_Acquisition;
-    KyTestDisplaySource m_LiveSource;
+    KyTestDisplaySource m_Live;
     IAcquireDisplaySource* m_pSavedSource = nullptr;
     ERUXAcquireDevice m_eSavedDevice = eAcquireDeviceVDX;
 };
 
 }  // namespace
 
-TEST_F(KyCameraVideoFactoryTest, DeviceThreeIsOneSharedController) {
-    CbSmartPointer<KyICameraVideo> pFirst = GetCameraVideoPointer(eAcquireDeviceVDX);
-    ASSERT_TRUE(pFirst);
-    EXPECT_TRUE(isDeviceComponent(*pFirst));
-    EXPECT_EQ(KyTestReferenceCount(*pFirst), 2u);  // the factory's and ours
-
-    CbSmartPointer<KyICameraVideo> pSecond = GetCameraVideoPointer(eAcquireDeviceVDX);
-    EXPECT_EQ(pSecond.Get(), pFirst.Get());
-    EXPECT_EQ(KyTestReferenceCount(*pFirst), 3u);
-
-    KyICameraVideo& video = GetCameraVideo(eAcquireDeviceVDX);
-    EXPECT_EQ(&video, pFirst.Get());
-    EXPECT_EQ(KyTestReferenceCount(video), 3u);  // the temporary reference has gone
-
-    pSecond = nullptr;
-    EXPECT_EQ(KyTestReferenceCount(*pFirst), 2u);
-}
-
-TEST_F(KyCameraVideoFactoryTest, DevicesWithoutVideoShareOneNullComponent) {
-    KyICameraVideo& first = GetCameraVideo(eAcquireDeviceSimulation);
-    EXPECT_FALSE(isDeviceComponent(first));
-    EXPECT_NE(first.GetExtension("RUX.CameraVideo", false), nullptr);
-    for (int nDevice : {-2, -1, 0, 1, 4, 5, 6, 8}) {
-        EXPECT_EQ(&GetCameraVideo(static_cast<ERUXAcquireDevice>(nDevice)), &first) << nDevice;
-    }
-    EXPECT_EQ(KyTestReferenceCount(first), 1u);
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
-}
-
-TEST_F(KyCameraVideoFactoryTest, NullAndDeviceComponentsLiveSideBySide) {
-    CbSmartPointer<KyICameraVideo> pNull = GetCameraVideoPointer(eAcquireDeviceSimulation);
-    CbSmartPointer<KyICameraVideo> pDevice = GetCameraVideoPointer(eAcquireDeviceVDX);
-    EXPECT_NE(pNull.Get(), pDevice.Get());
-    EXPECT_EQ(KyTestReferenceCount(*pNull), 2u);
-    EXPECT_EQ(KyTestReferenceCount(*pDevice), 2u);
-    ReleaseCameraVideo();
-    EXPECT_EQ(KyTestReferenceCount(*pNull), 1u);
-    EXPECT_EQ(KyTestReferenceCount(*pDevice), 1u);
-}
-
-TEST_F(KyCameraVideoFactoryTest, RefusedDevicesThrowAndCreateNothing) {
-    // With no live source, creating the controller would switch its mode off at the acquisition.
-    RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource = nullptr;
-    for (int nDevice : {2, 7, -3, 9, -16, 15}) {
-        SCOPED_TRACE(nDevice);
-        const ERUXAcquireDevice eDevice = static_cast<ERUXAcquireDevice>(nDevice);
+TEST_F(KyCameraVideoFactoryTest, EachDeviceValueGetsItsSharedComponentOrARefusal) {
+    // Without a live source, creating the controller switches its mode off: one call shows it.
+    liveSource() = nullptr;
+    // 'D' the device controller, 'N' the null component, 'X' refused with number 101.
+    const std::pair<int, char> aDevices[] = {
+        {-3, 'X'}, {-2, 'N'}, {-1, 'N'}, {0, 'N'}, {1, 'N'}, {2, 'X'},   {3, 'D'}, {4, 'N'},
+        {5, 'N'},  {6, 'N'},  {7, 'X'},  {8, 'N'}, {9, 'X'}, {-16, 'X'}, {15, 'X'}};
+    KyICameraVideo* apShared[2] = {nullptr, nullptr};
+    for (const auto& device : aDevices) {
+        SCOPED_TRACE(device.first);
+        const ERUXAcquireDevice eDevice = static_cast<ERUXAcquireDevice>(device.first);
         unsigned nNumber = 0;
         try {
-            GetCameraVideoPointer(eDevice);
+            CbSmartPointer<KyICameraVideo> pVideo = GetCameraVideoPointer(eDevice);
+            const bool bDevice = isDeviceComponent(*pVideo);
+            EXPECT_EQ(bDevice ? 'D' : 'N', device.second);
+            KyICameraVideo*& pShared = apShared[bDevice ? 1 : 0];
+            if (pShared == nullptr)
+                pShared = pVideo.Get();
+            EXPECT_EQ(pVideo.Get(), pShared);
+            EXPECT_EQ(&GetCameraVideo(eDevice), pShared);
         } catch (const KyCExceptionRUXComponentFactory& error) {
             nNumber = error.GetNumber();
         }
-        EXPECT_EQ(nNumber, 101u);
-        EXPECT_THROW(GetCameraVideo(eDevice), CbException);
-        EXPECT_THROW(GetCameraVideo(eDevice), IException);
+        EXPECT_EQ(nNumber, device.second == 'X' ? 101u : 0u);
+        if (device.second == 'X') {
+            EXPECT_THROW(GetCameraVideo(eDevice), IException);
+        }
     }
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
+    EXPECT_NE(apShared[0], apShared[1]);
+    EXPECT_EQ(calls(), "StopAcquisition(1,0)");  // the controller was created once
+}
 
-    // Nothing was held: the first real request creates the controller now.
-    CbSmartPointer<KyICameraVideo> pDevice = GetCameraVideoPointer(eAcquireDeviceVDX);
-    EXPECT_EQ(KyTestReferenceCount(*pDevice), 2u);
-    EXPECT_EQ(m_Acquisition.TakeCalls(), std::vector<std::string>{"StopAcquisition(1,0)"});
+TEST_F(KyCameraVideoFactoryTest, ReleaseDropsOnlyTheFactorysReferences) {
+    CbSmartPointer<KyICameraVideo> pHeld = GetCameraVideoPointer(eAcquireDeviceVDX);
+    EXPECT_EQ(&GetCameraVideo(eAcquireDeviceVDX), pHeld.Get());
+    EXPECT_EQ(KyTestReferenceCount(*pHeld), 2u);  // the temporary reference has gone
+    CbWeakPointer<KyICameraVideo> pNull(GetCameraVideoPointer(eAcquireDeviceNone));
+    ReleaseCameraVideo();
+    EXPECT_TRUE(pNull.IsExpired());
+    EXPECT_EQ(KyTestReferenceCount(*pHeld), 1u);
+    EXPECT_TRUE(pHeld->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));  // still works
+    calls();
+    // The next request creates afresh; a release destroys it, switching its mode off first.
+    KyICameraVideo& fresh = GetCameraVideo(eAcquireDeviceVDX);
+    EXPECT_NE(&fresh, pHeld.Get());
+    EXPECT_EQ(fresh.GetVideoMode(), eVideoModeNone);
+    ASSERT_TRUE(fresh.SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+    calls();
+    CbWeakPointer<KyICameraVideo> pFresh(GetCameraVideoPointer(eAcquireDeviceVDX));
+    ReleaseCameraVideo();
+    EXPECT_TRUE(pFresh.IsExpired());
+    EXPECT_EQ(calls(), kOff);
+    ReleaseCameraVideo();  // empty holders: nothing happens
+    EXPECT_EQ(calls(), "");
 }
 
 TEST_F(KyCameraVideoFactoryTest, CreationHandsTheHostsLiveSourceOnce) {
     KyICameraVideo& video = GetCameraVideo(eAcquireDeviceVDX);
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());  // a live source: no mode to switch off
-    EXPECT_EQ(video.GetVideoMode(), eVideoModeNone);
-
-    // The source was kept through Init: play mode routes frames to it.
+    EXPECT_EQ(calls(), "");  // a live source: no mode to switch off
     ASSERT_TRUE(video.SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_Acquisition.TakeCalls(),
-              (std::vector<std::string>{"StopAcquisition(1,0)", "SetDisplaySource(live)"}));
-
+    EXPECT_EQ(calls(), kOff);  // kept through Init
     // A second request repeats neither SetLiveBitmapHandler nor Init.
+    liveSource() = nullptr;
     EXPECT_EQ(&GetCameraVideo(eAcquireDeviceVDX), &video);
     EXPECT_EQ(video.GetVideoMode(), eVideoModePlay);
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
-}
-
-TEST_F(KyCameraVideoFactoryTest, CreationWithoutALiveSourceSwitchesTheModeOff) {
-    RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource = nullptr;
-    KyICameraVideo& video = GetCameraVideo(eAcquireDeviceVDX);
-    EXPECT_EQ(m_Acquisition.TakeCalls(), std::vector<std::string>{"StopAcquisition(1,0)"});
-    ASSERT_TRUE(video.SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(m_Acquisition.TakeCalls(), std::vector<std::string>{"StopAcquisition(1,0)"});
+    EXPECT_EQ(calls(), "");
 }
 
 TEST_F(KyCameraVideoFactoryTest, TheActiveDeviceChoosesTheComponent) {
@@ -147,52 +135,20 @@ TEST_F(KyCameraVideoFactoryTest, TheActiveDeviceChoosesTheComponent) {
     EXPECT_THROW(GetCameraVideoPointer(), KyCExceptionRUXComponentFactory);
 }
 
-TEST_F(KyCameraVideoFactoryTest, ReleaseLeavesHeldObjectsWorkingAndCreatesAfresh) {
-    CbSmartPointer<KyICameraVideo> pOld = GetCameraVideoPointer(eAcquireDeviceVDX);
-    ReleaseCameraVideo();
-    EXPECT_EQ(KyTestReferenceCount(*pOld), 1u);
-    EXPECT_TRUE(pOld->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(pOld->GetVideoMode(), eVideoModePlay);
-
-    CbSmartPointer<KyICameraVideo> pNew = GetCameraVideoPointer(eAcquireDeviceVDX);
-    EXPECT_NE(pNew.Get(), pOld.Get());
-    EXPECT_EQ(pNew->GetVideoMode(), eVideoModeNone);
-    EXPECT_EQ(KyTestReferenceCount(*pNew), 2u);
-}
-
-TEST_F(KyCameraVideoFactoryTest, ReleaseDestroysWhatNobodyElseHolds) {
-    CbWeakPointer<KyICameraVideo> pDeviceWatch(GetCameraVideoPointer(eAcquireDeviceVDX));
-    CbWeakPointer<KyICameraVideo> pNullWatch(GetCameraVideoPointer(eAcquireDeviceNone));
-    ASSERT_TRUE(
-        GetCameraVideo(eAcquireDeviceVDX).SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    m_Acquisition.TakeCalls();
-    EXPECT_FALSE(pDeviceWatch.IsExpired());
-    EXPECT_FALSE(pNullWatch.IsExpired());
-
-    ReleaseCameraVideo();
-    EXPECT_TRUE(pDeviceWatch.IsExpired());
-    EXPECT_TRUE(pNullWatch.IsExpired());
-    // The controller switched its mode off as it went.
-    EXPECT_EQ(m_Acquisition.TakeCalls(),
-              (std::vector<std::string>{"StopAcquisition(1,0)", "SetDisplaySource(live)"}));
-
-    ReleaseCameraVideo();  // empty holders: nothing happens
-    EXPECT_TRUE(m_Acquisition.TakeCalls().empty());
-}
-
 TEST_F(KyCameraVideoFactoryTest, ConcurrentRequestsShareOneObject) {
     const int kThreads = 4;
-    std::vector<CbSmartPointer<KyICameraVideo>> arrResults(kThreads * 50);
+    const int kRequests = 50;
+    std::vector<CbSmartPointer<KyICameraVideo>> arrResults(kThreads * kRequests);
     std::vector<std::thread> arrThreads;
     for (int t = 0; t < kThreads; ++t) {
         arrThreads.emplace_back([&arrResults, t] {
-            for (int i = 0; i < 50; ++i)
-                arrResults[t * 50 + i] = GetCameraVideoPointer(eAcquireDeviceVDX);
+            for (int i = 0; i < kRequests; ++i)
+                arrResults[t * kRequests + i] = GetCameraVideoPointer(eAcquireDeviceVDX);
         });
     }
     for (std::thread& thread : arrThreads)
         thread.join();
     for (const CbSmartPointer<KyICameraVideo>& pResult : arrResults)
         EXPECT_EQ(pResult.Get(), arrResults[0].Get());
-    EXPECT_EQ(KyTestReferenceCount(*arrResults[0]), 1u + kThreads * 50);
+    EXPECT_EQ(KyTestReferenceCount(*arrResults[0]), 1u + kThreads * kRequests);
 }

@@ -1,5 +1,5 @@
-// Shared helpers of the component tests: the controller with its protected surface opened, a
-// named live display source, reference counts, posted messages and media files on disk.
+// Shared helpers of the component tests: posted messages, reference counts, media files on disk
+// and the controller's state as short strings.
 #pragma once
 
 #include <cstdint>
@@ -9,81 +9,9 @@
 #include <KyCameraVideo/KyCameraVideo.h>
 
 #include "KyCCameraVideoVDX.h"
-#include "KyCMessageDispatcher.h"
 #include "KyPlatform.h"
-
-// The controller, with its protected operations public and its fields readable under its lock.
-class KyTestCameraVideoVDX : public KyCCameraVideoVDX {
-public:
-    using KyCCameraVideoVDX::SMediaFile;
-
-    using KyCCameraVideoVDX::capturePicture;
-    using KyCCameraVideoVDX::exitRecord;
-    using KyCCameraVideoVDX::initRecord;
-    using KyCCameraVideoVDX::isRecordInitialized;
-    using KyCCameraVideoVDX::setLiveBitmapHandler;
-    using KyCCameraVideoVDX::setRecordBitmapHandler;
-    using KyCCameraVideoVDX::showPicture;
-    using KyCCameraVideoVDX::startCamera;
-    using KyCCameraVideoVDX::startPlay;
-    using KyCCameraVideoVDX::startRecord;
-    using KyCCameraVideoVDX::stop;
-    using KyCCameraVideoVDX::stopCamera;
-    using KyCCameraVideoVDX::stopPlay;
-    using KyCCameraVideoVDX::stopRecord;
-    using KyCCameraVideoVDX::updateGUI;
-
-    using KyCCameraVideoVDX::addMediaFile;
-    using KyCCameraVideoVDX::findMediaFilename;
-    using KyCCameraVideoVDX::getCurrentFilename;
-    using KyCCameraVideoVDX::getCurrentIndex;
-    using KyCCameraVideoVDX::getFirstIndex;
-    using KyCCameraVideoVDX::getLastIndex;
-    using KyCCameraVideoVDX::getMediaCount;
-    using KyCCameraVideoVDX::getMediaFilename;
-    using KyCCameraVideoVDX::getMediaType;
-    using KyCCameraVideoVDX::getNextIndex;
-    using KyCCameraVideoVDX::getPreviousIndex;
-    using KyCCameraVideoVDX::hasData;
-    using KyCCameraVideoVDX::isValid;
-    using KyCCameraVideoVDX::removeMediaFile;
-    using KyCCameraVideoVDX::setCurrentIndex;
-
-    using KyCCameraVideoVDX::addListMediaFiles;
-    using KyCCameraVideoVDX::copyFile;
-    using KyCCameraVideoVDX::createListMediaFiles;
-    using KyCCameraVideoVDX::existsFile;
-    using KyCCameraVideoVDX::moveFile;
-    using KyCCameraVideoVDX::removeFile;
-
-    // The three stored current indices, as "all/video/picture".
-    std::string Views() const;
-    void SetViews(int nAll, int nVideo, int nPicture);
-
-    // Entries from a pattern like "V P V": file i is named "v<i>.avi" or "p<i>.jpg", time 1000 + i.
-    void AddEntries(const char* pszSpec);
-    // The list as "v0.avi p1.jpg ...".
-    std::string Names() const;
-    // The list as "V P V".
-    std::string Types() const;
-    CTime TimeAt(int nIndex) const;
-    int Count() const;
-
-    ERUXVideoMediaType PlayMediaType() const;
-    void SetPlayMediaType(ERUXVideoMediaType eMediaType);
-    ERUXVideoMediaType CameraMediaType() const { return m_eCameraMediaType.load(); }
-    bool Started() const { return m_bStarted.load(); }
-    void SetStarted(bool bStarted) { m_bStarted = bStarted; }
-    std::wstring FilePath() const;
-    // Sets the media directory without scanning it.
-    void SetFilePathOnly(const std::wstring& strPath);
-    IAcquireDisplaySource* LiveSource() const;
-    std::wstring RecordFileName() const;
-    CTime RecordTime() const;
-    ERUXVideoMediaType RecordMediaType() const;
-    // True when another thread can take the controller's lock within a few seconds.
-    bool LockIsFree() const;
-};
+// The recording side's tests still use it; it goes with their rewrite.
+#include "KyTestCameraVideoVDX.h"
 
 // A live display source that the recording acquisition logs by name.
 class KyTestDisplaySource : public IAcquireDisplaySource {
@@ -110,3 +38,15 @@ bool KyTestWriteFile(const std::wstring& strPath, const std::string& strText,
                      std::int64_t nSeconds = INT64_MIN);
 bool KyTestFileExists(const std::wstring& strPath);
 std::string KyTestReadFile(const std::wstring& strPath);
+
+// 2024-01-01 08:00 UTC: the last-write time of the first file KyTestWriteMedia writes.
+constexpr std::int64_t kKyTestMediaTime = 1704096000;
+// The files of a catalogue pattern like "V P V": file i is "v<i>.avi" or "p<i>.jpg", written
+// i minutes after kKyTestMediaTime, so that a scan lists them in the pattern's order.
+bool KyTestWriteMedia(const std::wstring& strDirectory, const std::string& strPattern);
+// The words joined by single spaces.
+std::string KyTestJoin(const std::vector<std::string>& arrWords);
+// The catalogue's names in order, "v0.avi p1.jpg ...".
+std::string KyTestNames(const SCameraVideoState& state);
+// The positions of the three views, "all/video/picture".
+std::string KyTestViews(const SCameraVideoState& state);
