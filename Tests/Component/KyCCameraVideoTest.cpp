@@ -76,14 +76,3 @@ TEST(KyCCameraVideoTest, EachComponentAnswersItsOwnExtensionNamesExactly) {
         EXPECT_EQ(strFunction, std::string(c.pszClass) + "::GetExtension");
     }
 }
-
-TEST(KyCCameraVideoTest, CopiesKeepTheirOwnReferenceCounts) {
-    CbSmartPointer<KyCCameraVideo> pOriginal(new KyCCameraVideo());
-    CbSmartPointer<KyCCameraVideo> pSecond = pOriginal;
-    KyCCameraVideo copy(*pOriginal);
-    EXPECT_EQ(KyTestReferenceCount(copy), 0u);
-    CbSmartPointer<KyCCameraVideo> pTarget(new KyCCameraVideo());
-    *pTarget = *pOriginal;
-    EXPECT_EQ(KyTestReferenceCount(*pTarget), 1u);
-    EXPECT_EQ(KyTestReferenceCount(*pOriginal), 2u);
-}

@@ -303,48 +303,32 @@ TEST_F(KyCCameraVideoVDXBrowseTest, AFileFrom1960RaisesFailAndLeavesTheLockFree)
     EXPECT_FALSE(m_Video.HasData(eVideoMediaTypeNone, nullptr));
 }
 
-namespace {
-
-struct SFileTimeCase {
-    const char* pszName;
-    std::uint64_t nTicks;  // the last-write time a search reports: 12:00 UTC on 1 July
-    SCODE scError;         // what the scan raises, or 0
-    const char* pszTime;   // the catalogue's time then, none after a failure
-};
-
-// Seconds since 1970 as file-time ticks.
-constexpr std::uint64_t ticks(std::int64_t nSeconds) {
-    return static_cast<std::uint64_t>((nSeconds + 11644473600LL) * 10000000LL);
-}
-
-class KyCCameraVideoVDXFileTimeTest : public KyCCameraVideoVDXBrowseTest,
-                                      public ::testing::WithParamInterface<SFileTimeCase> {};
-
-const SFileTimeCase kFileTimeCases[] = {
-    {"Year1899CountsAsZero", ticks(-2224843200), 0, "0"},
-    {"Year1900Fails", ticks(-2193307200), E_FAIL, ""},
-    {"Year1969Fails", ticks(-15854400), E_FAIL, ""},
-    {"Year1970IsKept", ticks(15681600), 0, "15681600"},
-    {"BeyondAnyCalendarIsInvalid", 0x8000000000000000ull, E_INVALIDARG, ""},
-};
-
-}  // namespace
-
-// Times no disk stores: the search reports them for the file.
-TEST_P(KyCCameraVideoVDXFileTimeTest, CatalogueTimeOrFailure) {
+// Times no disk stores, reported by the search: the catalogue's time or the scan's failure.
+TEST_F(KyCCameraVideoVDXBrowseTest, FileTimesAtTheCalendarsEdges) {
+    const struct {
+        const char* pszYear;   // at 12:00 UTC on 1 July
+        std::uint64_t nTicks;  // the last-write time
+        SCODE scError;         // what the scan raises, or 0
+        const char* pszTime;   // the catalogue's time then, none after a failure
+    } aCases[] = {
+        {"1899 counts as 0", KyTestFileTime(-2224843200).nTicks, 0, "0"},
+        {"1900", KyTestFileTime(-2193307200).nTicks, E_FAIL, ""},
+        {"1969", KyTestFileTime(-15854400).nTicks, E_FAIL, ""},
+        {"1970", KyTestFileTime(15681600).nTicks, 0, "15681600"},
+        {"beyond any calendar", 0x8000000000000000ull, E_INVALIDARG, ""},
+    };
     write(L"a.jpg", k0800);
-    KyPlatformFaults::InjectFindTime(L"a.jpg", GetParam().nTicks);
-    EXPECT_EQ(scanError(m_Video, m_Dir.Path()), GetParam().scError);
-    std::string strTimes;
-    for (const SCatalogueEntry& entry : m_Vdx.GetState().arrCatalogue)
-        strTimes += std::to_string(entry.nTime);
-    EXPECT_EQ(strTimes, GetParam().pszTime);
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.pszYear);
+        KyPlatformFaults::ClearAll();
+        KyPlatformFaults::InjectFindTime(L"a.jpg", c.nTicks);
+        EXPECT_EQ(scanError(m_Video, m_Dir.Path()), c.scError);
+        std::string strTimes;
+        for (const SCatalogueEntry& entry : m_Vdx.GetState().arrCatalogue)
+            strTimes += std::to_string(entry.nTime);
+        EXPECT_EQ(strTimes, c.pszTime);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Years, KyCCameraVideoVDXFileTimeTest, ::testing::ValuesIn(kFileTimeCases),
-                         [](const ::testing::TestParamInfo<SFileTimeCase>& info) {
-                             return std::string(info.param.pszName);
-                         });
 
 TEST_F(KyCCameraVideoVDXBrowseTest, BrowsingRescanningAndSwitchingFromSeveralThreads) {
     // Every answer stays one that a consistent catalogue could give.
