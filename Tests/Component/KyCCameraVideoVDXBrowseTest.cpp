@@ -1,10 +1,13 @@
-// Browsing, play mode's current entry and removal through the interface, over scanned media
-// directories: views, names, positions, the files left on disk, and several host threads at once.
+// The media directory through the interface: the scan, browsing, play mode's current entry and
+// removal, checked by names, views, positions, the files left on disk, and host threads at once.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <future>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -19,75 +22,118 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const std::int64_t k0800 = kKyTestMediaTime;
+const std::int64_t k0900 = k0800 + 3600;
+
 // 'A' all media (-1), 'V' video, 'P' picture, '?' -2, a value that names no type.
 ERUXVideoMediaType typeOf(char c) {
     return static_cast<ERUXVideoMediaType>(static_cast<int>(std::string("?AVP").find(c)) - 2);
+}
+
+// The scan's exception as its status code, or 0 when it returned.
+SCODE scanError(KyICameraVideo& video, const std::wstring& strPath) {
+    try {
+        EXPECT_TRUE(video.SetFilePath(strPath));
+    } catch (COleException* pError) {
+        const SCODE sc = pError->m_sc;
+        pError->Delete();
+        return sc;
+    }
+    return 0;
+}
+
+std::string sorted(std::vector<std::string> arrWords) {
+    std::sort(arrWords.begin(), arrWords.end());
+    return KyTestJoin(arrWords);
 }
 
 class KyCCameraVideoVDXBrowseTest : public ::testing::Test {
 protected:
     void SetUp() override { m_Acquisition.Install(); }
     void TearDown() override {
+        if (m_hHeld != nullptr)
+            KyPlatform::CloseFile(m_hHeld);
         KyPlatformFaults::ClearAll();
         KyTestTakeVideoMessages();
     }
 
-    void scan(const char* pszPattern) {
-        ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), pszPattern));
-        ASSERT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
+    void write(const wchar_t* pszName, std::int64_t nSeconds) {
+        ASSERT_TRUE(KyTestWriteFile(m_Dir.File(pszName), "x", nSeconds)) << KyTestUtf8(pszName);
     }
-    // Runs steps like "<V >A -P - =A !>V": '<' PreviousFile, '>' NextFile, '-' RemoveFile,
-    // '=' SetVideoMode(play) of the type A (all), V, P or ? (unnamed); '!' expects a refusal.
+    void writeTemporaryFiles() {
+        write(L"~video.avi", k0800);
+        write(L"~picture.jpg", k0800);
+    }
+    // Steps like "<V >A -P - =A !>V": '<' PreviousFile, '>' NextFile, '-' RemoveFile, '='
+    // SetVideoMode(play), of the type A (all), V, P or ? (unnamed); '!' expects a refusal. And
+    // "hold:NAME" (open for writing as the host's writers do), "gone:NAME" (deleted behind the
+    // component's back), "stuck"/"unstuck" (deleting "~remove" fails), "temps" (temporary files).
     void run(const std::string& strSteps) {
         std::istringstream in(strSteps);
         std::string strStep;
         while (in >> strStep) {
-            const bool bRefused = strStep[0] == '!';
-            const char cOp = strStep[bRefused ? 1 : 0];
-            const bool bTyped = strStep.size() > (bRefused ? 2u : 1u);
-            const ERUXVideoMediaType eType = typeOf(strStep.back());
-            bool bDone = false;
-            if (cOp == '<')
-                bDone = m_Video.PreviousFile(eType);
-            else if (cOp == '>')
-                bDone = m_Video.NextFile(eType);
-            else if (cOp == '-')
-                bDone = bTyped ? m_Video.RemoveFile(eType) : m_Video.RemoveFile();
+            const std::string strName = strStep.substr(strStep.find(':') + 1);
+            const std::wstring strFile = m_Dir.File(std::wstring(strName.begin(), strName.end()));
+            if (strStep.rfind("hold:", 0) == 0)
+                m_hHeld = KyPlatform::OpenFileForWrite(strFile);
+            else if (strStep.rfind("gone:", 0) == 0)
+                fs::remove(fs::path(strFile));
+            else if (strStep == "stuck")
+                KyPlatformFaults::Inject(KyPlatformFaults::eDelete, L"~remove",
+                                         KyPlatform::kErrorAccessDenied);
+            else if (strStep == "unstuck")
+                KyPlatformFaults::ClearAll();
+            else if (strStep == "temps")
+                writeTemporaryFiles();
             else
-                bDone = m_Video.SetVideoMode(eVideoModePlay, eType);
-            EXPECT_EQ(bDone, !bRefused) << strStep;
+                step(strStep);
         }
+    }
+    void step(const std::string& strStep) {
+        const bool bRefused = strStep[0] == '!';
+        const char cOp = strStep[bRefused ? 1 : 0];
+        const bool bTyped = strStep.size() > (bRefused ? 2u : 1u);
+        const ERUXVideoMediaType eType = typeOf(strStep.back());
+        bool bDone = false;
+        if (cOp == '<')
+            bDone = m_Video.PreviousFile(eType);
+        else if (cOp == '>')
+            bDone = m_Video.NextFile(eType);
+        else if (cOp == '-')
+            bDone = bTyped ? m_Video.RemoveFile(eType) : m_Video.RemoveFile();
+        else
+            bDone = m_Video.SetVideoMode(eVideoModePlay, eType);
+        EXPECT_EQ(bDone, !bRefused) << strStep;
     }
     // Play mode's current file: its type letter, then "name@position" or "-".
     std::string current() const {
         int nPosition = 99;
         const fs::path path(m_Video.GetFileName(&nPosition));
         std::string str(1, "AVP"[m_Video.GetMediaType(eVideoModePlay) + 1]);
+        EXPECT_EQ(m_Video.GetFileName(typeOf('?'), nullptr), L"");
         if (path.empty())
             return str + (nPosition == -1 ? " -" : " bad position");
         EXPECT_EQ(path.parent_path(), fs::path(m_Dir.Path()));
         return str + " " + path.filename().string() + "@" + std::to_string(nPosition);
     }
-    // Every file in the directory, sorted.
     std::string onDisk() const {
         std::vector<std::string> arrNames;
         for (const fs::directory_entry& entry : fs::directory_iterator(m_Dir.Path()))
             arrNames.push_back(entry.path().filename().string());
         return sorted(arrNames);
     }
-    static std::string sorted(std::vector<std::string> arrWords) {
-        std::sort(arrWords.begin(), arrWords.end());
-        return KyTestJoin(arrWords);
-    }
     std::string names() const { return KyTestNames(m_Vdx.GetState()); }
     // The views' positions, then how many files HasData counts: "all/video/picture of a/v/p".
     std::string views() const {
         std::string str = KyTestViews(m_Vdx.GetState()) + " of ";
-        for (char c : std::string("AVP")) {
+        for (char c : std::string("AVP?")) {
             int nCount = 99;
             const bool bHasData = m_Video.HasData(typeOf(c), &nCount);
             EXPECT_EQ(bHasData, nCount > 0);
-            str += std::to_string(nCount) + (c == 'P' ? "" : "/");
+            if (c != '?')
+                str += std::to_string(nCount) + (c == 'P' ? "" : "/");
+            else
+                EXPECT_EQ(nCount, 0);
         }
         return str;
     }
@@ -96,15 +142,17 @@ protected:
     KyTestTempDir m_Dir;
     KyCCameraVideoVDX m_Vdx;
     KyICameraVideo& m_Video = m_Vdx;
+    KyPlatform::KyFileHandle m_hHeld = nullptr;
 };
 
 struct SBrowseCase {
     const char* pszName;
-    const char* pszPattern;  // the scanned catalogue, oldest first; each view on its newest
+    const char* pszPattern;  // the scanned catalogue (see KyTestWriteMedia); views on the newest
     const char* pszSteps;    // see run()
     const char* pszNames;    // the catalogue after the steps
     const char* pszViews;    // see views()
     const char* pszCurrent;  // see current()
+    const char* pszOnDisk = nullptr;  // every file in the directory, when not the catalogue's
 };
 
 // Failures name the case, not its bytes.
@@ -124,9 +172,8 @@ const SBrowseCase kBrowseCases[] = {
      "V v2.avi@1"},
     {"AllMediaViewStaysWhenItStoodElsewhere", "V P V P", "<V <P >V !<P <V !<V",
      "v0.avi p1.jpg v2.avi p3.jpg", "1/0/1 of 4/2/2", "A p1.jpg@1"},
-    {"NothingToStepThrough", "", "!>A !<A !>V !<P", "", "-1/-1/-1 of 0/0/0", "A -"},
+    {"NothingToStepThrough", "", "!>A !<A !>V !<P =A", "", "-1/-1/-1 of 0/0/0", "A -"},
     {"UnnamedTypeStepsNowhere", "V P", "!>? !<?", "v0.avi p1.jpg", "1/0/1 of 2/1/1", "A p1.jpg@1"},
-    {"PlayOnAnEmptyCatalogue", "", "=A", "", "-1/-1/-1 of 0/0/0", "A -"},
     {"PlayForAnyTypeTakesTheNewest", "P V P V", "=A", "p0.jpg v1.avi p2.jpg v3.avi",
      "3/3/2 of 4/2/2", "V v3.avi@1"},
     {"PlayForAnyTypeKeepsTheAllMediaFile", "V P V P P", "<A <A <A =A",
@@ -156,19 +203,36 @@ const SBrowseCase kBrowseCases[] = {
     {"RemovingWithoutAPlayTypeLeavesTheFilesTypeViewInPlace", "P V P", "<P -", "v1.avi p2.jpg",
      "0/0/0 of 2/1/1", "A v1.avi@0"},
     {"RemovingWithoutACurrentFileIsRefused", "", "!-V !-A !-? !-", "", "-1/-1/-1 of 0/0/0", "A -"},
+    {"AFileHeldOpenCannotBeRemoved", "V P V", "hold:v2.avi !-V", "v0.avi p1.jpg v2.avi",
+     "2/2/1 of 3/2/1", "A v2.avi@2"},
+    {"AFileAlreadyGoneLeavesTheCatalogue", "V P V", "gone:p1.jpg -P", "v0.avi v2.avi",
+     "1/1/-1 of 2/2/0", "A v2.avi@1"},
+    // The file went to "~remove"; its entry stays until a removal succeeds, which clears the
+    // leftover first.
+    {"AFileStuckUnderRemoveKeepsItsEntry", "V P V", "stuck !-P", "v0.avi p1.jpg v2.avi",
+     "2/2/1 of 3/2/1", "A v2.avi@2", "v0.avi v2.avi ~remove"},
+    {"AStuckLeftoverGoesWithTheNextRemoval", "V P V", "stuck !-P unstuck -V", "v0.avi p1.jpg",
+     "0/0/1 of 2/1/1", "A v0.avi@0", "v0.avi"},
+    // Only the temporary file of the removal's type goes, whatever the outcome.
+    {"RemovalDeletesItsTypesTemporaryFile", "V P", "=P temps -", "v0.avi", "-1/0/-1 of 1/1/0",
+     "P -", "v0.avi ~video.avi"},
+    {"ARefusedRemovalDeletesItsTypesTemporaryFile", "V P", "=P - temps !-P", "v0.avi",
+     "-1/0/-1 of 1/1/0", "P -", "v0.avi ~video.avi"},
 };
 
 }  // namespace
 
 TEST_P(KyCCameraVideoVDXStepsTest, ViewsNamesAndFiles) {
-    scan(GetParam().pszPattern);
+    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), GetParam().pszPattern));
+    ASSERT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
     run(GetParam().pszSteps);
     EXPECT_EQ(names(), GetParam().pszNames);
     EXPECT_EQ(views(), GetParam().pszViews);
     EXPECT_EQ(current(), GetParam().pszCurrent);
-    // Exactly the listed files stay on disk: the removed one went, no other, nothing left over.
+    // The removed file went, no other, nothing left over.
     std::istringstream in(names());
-    EXPECT_EQ(onDisk(), sorted({std::istream_iterator<std::string>(in), {}}));
+    const std::string strListed = sorted({std::istream_iterator<std::string>(in), {}});
+    EXPECT_EQ(onDisk(), GetParam().pszOnDisk ? GetParam().pszOnDisk : strListed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogues, KyCCameraVideoVDXStepsTest, ::testing::ValuesIn(kBrowseCases),
@@ -176,114 +240,131 @@ INSTANTIATE_TEST_SUITE_P(Catalogues, KyCCameraVideoVDXStepsTest, ::testing::Valu
                              return std::string(info.param.pszName);
                          });
 
-TEST_F(KyCCameraVideoVDXBrowseTest, FileNamesOfEachViewAreFullPathsWithPositionsInTheirType) {
-    scan("V P V");
-    const std::wstring strDir = m_Dir.Path() + KyTestNative(L"\\");
-    int nPosition = 99;
-    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypeVideo, &nPosition), strDir + L"v2.avi");
-    EXPECT_EQ(nPosition, 1);
-    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypeNone, &nPosition), strDir + L"v2.avi");
-    EXPECT_EQ(nPosition, 2);
-    EXPECT_EQ(m_Video.GetFileName(eVideoMediaTypePicture, nullptr), strDir + L"p1.jpg");
-    EXPECT_EQ(m_Video.GetFileName(typeOf('?'), &nPosition), L"");
-    EXPECT_EQ(nPosition, -1);
-    EXPECT_FALSE(m_Video.HasData(typeOf('?'), &nPosition));
-    EXPECT_EQ(nPosition, 0);
+TEST_F(KyCCameraVideoVDXBrowseTest, EachScanListsTheMediaThereNowOldestFirst) {
+    write(L"gone.avi", k0800);
+    ASSERT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
+    fs::remove(fs::path(m_Dir.File(L"gone.avi")));
+    write(L"20240101-090000.avi", k0900);
+    write(L"20240101-080000.JPG", k0800);
+    write(L"b.Avi", k0800);  // at equal times videos come first
+    write(L"c 1.jpg", k0800 - 10);
+    for (const wchar_t* pszName : {L"jpg.txt", L"clip.avi.bak", L"jpg"})
+        write(pszName, k0800);
+    ASSERT_TRUE(fs::create_directory(fs::path(m_Dir.File(L"sub.avi"))));
+    const std::wstring strGiven = m_Dir.Path() + L"//";
+    EXPECT_TRUE(m_Video.SetFilePath(strGiven));
+    const SCameraVideoState state = m_Vdx.GetState();
+    EXPECT_EQ(names(), "c 1.jpg b.Avi 20240101-080000.JPG 20240101-090000.avi");
+    std::string strEntries;  // type and time after 08:00
+    for (const SCatalogueEntry& entry : state.arrCatalogue)
+        strEntries += "VP"[entry.eMediaType] + std::to_string(entry.nTime - k0800) + " ";
+    EXPECT_EQ(strEntries, "P-10 V0 P0 V3600 ");
+    EXPECT_EQ(KyTestViews(state), "3/3/2");
+    EXPECT_EQ(state.strFilePath, strGiven);  // kept as given
+
+    EXPECT_TRUE(m_Video.SetFilePath(m_Dir.File(L"missing")));
+    EXPECT_EQ(names(), "");
+    EXPECT_EQ(KyTestViews(m_Vdx.GetState()), "-1/-1/-1");
 }
 
-TEST_F(KyCCameraVideoVDXBrowseTest, RemovalDeletesOnlyItsTypesTemporaryFileWhateverTheOutcome) {
-    scan("V P");
-    ASSERT_TRUE(m_Video.SetVideoMode(eVideoModePlay, eVideoMediaTypePicture));
-    ASSERT_TRUE(KyTestWriteFile(m_Dir.File(L"~video.avi"), "t"));
-    ASSERT_TRUE(KyTestWriteFile(m_Dir.File(L"~picture.jpg"), "t"));
-    EXPECT_TRUE(m_Video.RemoveFile());
-    EXPECT_EQ(onDisk(), "v0.avi ~video.avi");
-    // No picture is left to remove; the temporary file goes all the same.
-    ASSERT_TRUE(KyTestWriteFile(m_Dir.File(L"~picture.jpg"), "t"));
-    EXPECT_FALSE(m_Video.RemoveFile(eVideoMediaTypePicture));
-    EXPECT_EQ(onDisk(), "v0.avi ~video.avi");
+TEST_F(KyCCameraVideoVDXBrowseTest, TemporaryFilesAreDeletedAndNeverListed) {
+    for (const wchar_t* pszName : {L"~video.avi", L"~picture.jpg", L"~remove", L"~other.avi"})
+        write(pszName, k0800);
+    EXPECT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
+    EXPECT_EQ(names(), "~other.avi");  // not one of ours: an ordinary video
+    EXPECT_EQ(onDisk(), "~other.avi");
+    // One that cannot be deleted stays, still unlisted.
+    write(L"~video.avi", k0800);
+    KyPlatformFaults::Inject(KyPlatformFaults::eDelete | KyPlatformFaults::eMove, L"~video.avi",
+                             KyPlatform::kErrorSharingViolation);
+    EXPECT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
+    EXPECT_EQ(onDisk(), "~other.avi ~video.avi");
+    EXPECT_EQ(names(), "~other.avi");
 }
 
-TEST_F(KyCCameraVideoVDXBrowseTest, AFileHeldOpenCannotBeRemoved) {
-    scan("V P V");
-    // Held as the host layer's writers hold a file: open for writing, shared for reading only.
-    KyPlatform::KyFileHandle hHeld = KyPlatform::OpenFileForWrite(m_Dir.File(L"v2.avi"));
-    ASSERT_NE(hHeld, nullptr);
-    EXPECT_FALSE(m_Video.RemoveFile(eVideoMediaTypeVideo));
-    EXPECT_EQ(names(), "v0.avi p1.jpg v2.avi");
-    EXPECT_EQ(views(), "2/2/1 of 3/2/1");
-    EXPECT_EQ(onDisk(), "p1.jpg v0.avi v2.avi");
-    ASSERT_TRUE(KyPlatform::CloseFile(hHeld));
-    EXPECT_TRUE(m_Video.RemoveFile(eVideoMediaTypeVideo));
-    EXPECT_EQ(onDisk(), "p1.jpg v0.avi");
+TEST_F(KyCCameraVideoVDXBrowseTest, AFileFrom1960RaisesFailAndLeavesTheLockFree) {
+    KyTestTempDir good;
+    ASSERT_TRUE(KyTestWriteMedia(good.Path(), "V P"));
+    ASSERT_TRUE(m_Video.SetFilePath(good.Path()));
+    write(L"new.avi", k0900);
+    write(L"old.jpg", -315619200);  // 1960-01-01
+    EXPECT_EQ(scanError(m_Video, m_Dir.Path()), E_FAIL);
+    // Another thread gets the state at once: the scan let go of the controller's lock.
+    std::future<SCameraVideoState> state =
+        std::async(std::launch::async, [this] { return m_Vdx.GetState(); });
+    if (state.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        ADD_FAILURE() << "the controller's lock stayed held";
+        std::abort();  // the waiting thread cannot be abandoned
+    }
+    const SCameraVideoState after = state.get();
+    EXPECT_EQ(after.strFilePath, m_Dir.Path());
+    EXPECT_TRUE(after.arrCatalogue.empty());
+    EXPECT_FALSE(m_Video.HasData(eVideoMediaTypeNone, nullptr));
 }
 
-TEST_F(KyCCameraVideoVDXBrowseTest, AFileAlreadyGoneLeavesTheCatalogue) {
-    scan("V P V");
-    fs::remove(fs::path(m_Dir.File(L"p1.jpg")));
-    EXPECT_TRUE(m_Video.RemoveFile(eVideoMediaTypePicture));
-    EXPECT_EQ(names(), "v0.avi v2.avi");
-    EXPECT_EQ(views(), "1/1/-1 of 2/2/0");
-}
-
-TEST_F(KyCCameraVideoVDXBrowseTest, AFileStuckUnderRemoveKeepsItsEntryUntilTheNextRemoval) {
-    scan("V P V");
-    KyPlatformFaults::Inject(KyPlatformFaults::eDelete, L"~remove", KyPlatform::kErrorAccessDenied);
-    EXPECT_FALSE(m_Video.RemoveFile(eVideoMediaTypePicture));
-    EXPECT_EQ(names(), "v0.avi p1.jpg v2.avi");
-    EXPECT_EQ(views(), "2/2/1 of 3/2/1");
-    EXPECT_EQ(KyTestReadFile(m_Dir.File(L"~remove")), "p1.jpg");
-    EXPECT_EQ(onDisk(), "v0.avi v2.avi ~remove");
-    // Once it can, the next removal clears the leftover first.
-    KyPlatformFaults::ClearAll();
-    EXPECT_TRUE(m_Video.RemoveFile(eVideoMediaTypeVideo));
-    EXPECT_EQ(onDisk(), "v0.avi");
+// Times no disk stores, reported by the search: the catalogue's time or the scan's failure.
+TEST_F(KyCCameraVideoVDXBrowseTest, FileTimesAtTheCalendarsEdges) {
+    const struct {
+        const char* pszYear;   // at 12:00 UTC on 1 July
+        std::uint64_t nTicks;  // the last-write time
+        SCODE scError;         // what the scan raises, or 0
+        const char* pszTime;   // the catalogue's time then, none after a failure
+    } aCases[] = {
+        {"1899 counts as 0", KyTestFileTime(-2224843200).nTicks, 0, "0"},
+        {"1900", KyTestFileTime(-2193307200).nTicks, E_FAIL, ""},
+        {"1969", KyTestFileTime(-15854400).nTicks, E_FAIL, ""},
+        {"1970", KyTestFileTime(15681600).nTicks, 0, "15681600"},
+        {"beyond any calendar", 0x8000000000000000ull, E_INVALIDARG, ""},
+    };
+    write(L"a.jpg", k0800);
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.pszYear);
+        KyPlatformFaults::ClearAll();
+        KyPlatformFaults::InjectFindTime(L"a.jpg", c.nTicks);
+        EXPECT_EQ(scanError(m_Video, m_Dir.Path()), c.scError);
+        std::string strTimes;
+        for (const SCatalogueEntry& entry : m_Vdx.GetState().arrCatalogue)
+            strTimes += std::to_string(entry.nTime);
+        EXPECT_EQ(strTimes, c.pszTime);
+    }
 }
 
 TEST_F(KyCCameraVideoVDXBrowseTest, BrowsingRescanningAndSwitchingFromSeveralThreads) {
     // Every answer stays one that a consistent catalogue could give.
-    scan("V P V P V");
+    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), "V P V P V"));
+    ASSERT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
     std::set<std::wstring> setPaths;
     for (const wchar_t* pszName : {L"v0.avi", L"p1.jpg", L"v2.avi", L"p3.jpg", L"v4.avi"})
-        setPaths.insert(m_Dir.Path() + KyTestNative(L"\\") + pszName);
-    KyICameraVideo& video = m_Video;
-
+        setPaths.insert(m_Dir.File(pszName));
     const int kRounds = 300;
     std::atomic<int> nBadAnswers{0};
     std::thread browser([&] {
         for (int i = 0; i < kRounds; ++i) {
-            video.NextFile(eVideoMediaTypeNone);
-            video.PreviousFile(eVideoMediaTypeVideo);
-            video.NextFile(eVideoMediaTypePicture);
+            m_Video.NextFile(eVideoMediaTypeNone);
+            m_Video.PreviousFile(eVideoMediaTypeVideo);
+            m_Video.NextFile(eVideoMediaTypePicture);
         }
     });
     std::thread reader([&] {
         for (int i = 0; i < kRounds; ++i) {
             int nPosition = 0;
-            const std::wstring strPath = video.GetFileName(eVideoMediaTypeNone, &nPosition);
-            if (!strPath.empty() && (setPaths.count(strPath) == 0 || nPosition < 0))
-                ++nBadAnswers;
+            const std::wstring strPath = m_Video.GetFileName(eVideoMediaTypeNone, &nPosition);
             int nCount = -1;
-            video.HasData(eVideoMediaTypeVideo, &nCount);
-            if (nCount != 3)  // a rescan holds the lock throughout: never half-built
-                ++nBadAnswers;
-            if (m_Vdx.GetState().arrCatalogue.size() != 5)
+            m_Video.HasData(eVideoMediaTypeVideo, &nCount);  // a rescan is never half-built
+            if ((!strPath.empty() && (setPaths.count(strPath) == 0 || nPosition < 0)) ||
+                nCount != 3 || m_Vdx.GetState().arrCatalogue.size() != 5)
                 ++nBadAnswers;
         }
     });
-    std::thread switcher([&] {
-        for (int i = 0; i < kRounds / 10; ++i) {
-            video.SetFilePath(m_Dir.Path());
-            video.SetVideoMode(i % 2 == 0 ? eVideoModePlay : eVideoModeNone, eVideoMediaTypeNone);
-            video.StartVideo();
-            video.StopVideo();
-        }
-    });
+    for (int i = 0; i < kRounds / 10; ++i) {
+        m_Video.SetFilePath(m_Dir.Path());
+        m_Video.SetVideoMode(i % 2 == 0 ? eVideoModePlay : eVideoModeNone, eVideoMediaTypeNone);
+        m_Video.StartVideo();
+        m_Video.StopVideo();
+    }
     browser.join();
     reader.join();
-    switcher.join();
-
     EXPECT_EQ(nBadAnswers.load(), 0);
-    EXPECT_EQ(KyTestNames(m_Vdx.GetState()), "v0.avi p1.jpg v2.avi p3.jpg v4.avi");
-    video.SetVideoMode(eVideoModeNone, eVideoMediaTypeNone);
+    EXPECT_EQ(names(), "v0.avi p1.jpg v2.avi p3.jpg v4.avi");
+    m_Video.SetVideoMode(eVideoModeNone, eVideoMediaTypeNone);
 }

@@ -32,9 +32,13 @@ protected:
     }
 
     // "none", "play" with an optional type letter V or P, "camera P", "mode -2", "start",
-    // "stop", "source other", "source null", "init", "exit", "unready" (the acquisition's).
-    // The answer: 1 true, 0 false, -1 for calls without one.
+    // "stop", "source other", "source null", "init", "exit", "unready" (the acquisition's),
+    // "destroy". The answer: 1 true, 0 false, -1 for calls without one.
     int call(const std::string& str) {
+        if (str == "destroy") {
+            m_pVdx.reset();
+            return -1;
+        }
         KyICameraVideo& video = *m_pVdx;
         const ERUXVideoMediaType eType = str.back() == 'V'   ? eVideoMediaTypeVideo
                                          : str.back() == 'P' ? eVideoMediaTypePicture
@@ -61,6 +65,8 @@ protected:
     }
     // "<mode> <play type>/<camera type> <catalogue size> <running or stopped>".
     std::string state() const {
+        if (!m_pVdx)
+            return "destroyed";
         const SCameraVideoState state = m_pVdx->GetState();
         const char* const aszModes[] = {"none", "play", "camera"};
         return std::string(aszModes[state.eVideoMode + 1]) + " " + "AVP"[state.ePlayMediaType + 1] +
@@ -108,13 +114,13 @@ const SModesCase kModesCases[] = {
       {"play P", 1, "", 0},  // the same mode and type: nothing to do
       {"play V", 1, kOff, 0}},
      "play V/V 2 stopped"},
-    {"ANewLiveSourceIsRoutedAtTheNextSwitch",
+    {"ANewLiveSourceIsRoutedAtTheNextSwitchAndNoneLeavesTheRouting",
      "",
-     {{"play", 1, kOff, 0}, {"source other", -1, "", 0}, {"none", 1, kOffOther, 0}},
-     "none A/V 0 stopped"},
-    {"NoLiveSourceSwitchesOffThenLeavesTheRouting",
-     "",
-     {{"play", 1, kOff, 0}, {"source null", -1, kOff, 0}, {"play", 1, "StopAcquisition(1,0)", 0}},
+     {{"play", 1, kOff, 0},
+      {"source other", -1, "", 0},
+      {"none", 1, kOffOther, 0},
+      {"source null", -1, kOffOther, 0},
+      {"play", 1, "StopAcquisition(1,0)", 0}},
      "play A/V 0 stopped"},
     {"ACameraThatIsNotReadyLeavesNoModeAndFramesWithTheLiveSource",
      "V",
@@ -151,6 +157,10 @@ const SModesCase kModesCases[] = {
      "V",
      {{"play", 1, kOff, 0}, {"start", 1, "", 1}, {"exit", -1, kOff, 1}, {"exit", -1, "", 0}},
      "none V/V 1 stopped"},
+    {"DestructionStopsPlaybackAndSwitchesTheModeOff",
+     "V",
+     {{"play", 1, kOff, 0}, {"start", 1, "", 1}, {"destroy", -1, kOff, 1}},
+     "destroyed"},
 };
 
 }  // namespace
@@ -171,19 +181,3 @@ INSTANTIATE_TEST_SUITE_P(Sequences, KyCCameraVideoVDXCallsTest, ::testing::Value
                          [](const ::testing::TestParamInfo<SModesCase>& info) {
                              return std::string(info.param.pszName);
                          });
-
-TEST_F(KyCCameraVideoVDXModesTest, TheLastReleaseStopsPlaybackAndSwitchesTheModeOff) {
-    ASSERT_TRUE(KyTestWriteMedia(m_Dir.Path(), "V"));
-    CbSmartPointer<KyICameraVideo> pVideo(new KyCCameraVideoVDX());
-    CbWeakPointer<KyICameraVideo> pWatch(pVideo);
-    pVideo->SetLiveBitmapHandler(&m_Live);
-    ASSERT_TRUE(pVideo->SetFilePath(m_Dir.Path()));
-    ASSERT_TRUE(pVideo->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    ASSERT_TRUE(pVideo->StartVideo());
-    m_Acquisition.TakeCalls();
-    KyTestTakeVideoMessages();
-    pVideo = nullptr;
-    EXPECT_TRUE(pWatch.IsExpired());
-    EXPECT_EQ(KyTestJoin(m_Acquisition.TakeCalls()), kOff);
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-}

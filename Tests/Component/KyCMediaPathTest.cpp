@@ -55,7 +55,7 @@ TEST(KyCMediaPathTest, NormalizeAndJoin) {
     }
 }
 
-TEST(KyCMediaPathTest, MediaFilenameIsTheLocalTimeStampWithTheTypesEnding) {
+TEST(KyCMediaPathTest, MediaFilenameIsTheLocalTimeStampWithTheTypesEndingOrInvalid) {
     const std::int64_t nTime = localSeconds(2024, 1, 31, 10, 15, 0);
     EXPECT_EQ(makeMediaFilename(eVideoMediaTypeVideo, CTime(nTime)), L"20240131-101500.avi");
     EXPECT_EQ(makeMediaFilename(eVideoMediaTypePicture, CTime(nTime)), L"20240131-101500.jpg");
@@ -63,10 +63,7 @@ TEST(KyCMediaPathTest, MediaFilenameIsTheLocalTimeStampWithTheTypesEnding) {
               L"20250305-070809.jpg");
     EXPECT_EQ(makeMediaFilename(eVideoMediaTypeNone, nTime), L"");
     EXPECT_EQ(makeMediaFilename(static_cast<ERUXVideoMediaType>(-2), nTime), L"");
-}
-
-TEST(KyCMediaPathTest, MediaFilenameOfATimeWithoutLocalFormRaisesInvalidArgument) {
-    SCODE sc = 0;
+    SCODE sc = 0;  // a time without local form
     try {
         makeMediaFilename(eVideoMediaTypeVideo, CTime(-86400 * 400));
     } catch (COleException* pError) {

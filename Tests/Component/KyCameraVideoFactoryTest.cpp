@@ -2,6 +2,7 @@
 // live source, release, and requests from several threads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "KyCameraVideoFactory.h"
@@ -55,7 +56,7 @@ protected:
 
 }  // namespace
 
-TEST_F(KyCameraVideoFactoryTest, EachDeviceValueGetsItsSharedComponentOrARefusal) {
+TEST_F(KyCameraVideoFactoryTest, EachDeviceValueRequestedOrActiveGetsItsComponentOrARefusal) {
     // Without a live source, creating the controller switches its mode off: one call shows it.
     liveSource() = nullptr;
     // 'D' the device controller, 'N' the null component, 'X' refused with number 101.
@@ -66,6 +67,7 @@ TEST_F(KyCameraVideoFactoryTest, EachDeviceValueGetsItsSharedComponentOrARefusal
     for (const auto& device : aDevices) {
         SCOPED_TRACE(device.first);
         const ERUXAcquireDevice eDevice = static_cast<ERUXAcquireDevice>(device.first);
+        activeDeviceType().SetActiveAcquireDeviceType(eDevice);
         unsigned nNumber = 0;
         try {
             CbSmartPointer<KyICameraVideo> pVideo = GetCameraVideoPointer(eDevice);
@@ -76,29 +78,39 @@ TEST_F(KyCameraVideoFactoryTest, EachDeviceValueGetsItsSharedComponentOrARefusal
                 pShared = pVideo.Get();
             EXPECT_EQ(pVideo.Get(), pShared);
             EXPECT_EQ(&GetCameraVideo(eDevice), pShared);
+            EXPECT_EQ(&GetCameraVideo(), pShared);  // the active device's
+            EXPECT_EQ(GetCameraVideoPointer().Get(), pShared);
         } catch (const KyCExceptionRUXComponentFactory& error) {
             nNumber = error.GetNumber();
         }
         EXPECT_EQ(nNumber, device.second == 'X' ? 101u : 0u);
         if (device.second == 'X') {
             EXPECT_THROW(GetCameraVideo(eDevice), IException);
+            EXPECT_THROW(GetCameraVideo(), KyCExceptionRUXComponentFactory);
+            EXPECT_THROW(GetCameraVideoPointer(), KyCExceptionRUXComponentFactory);
         }
     }
     EXPECT_NE(apShared[0], apShared[1]);
     EXPECT_EQ(calls(), "StopAcquisition(1,0)");  // the controller was created once
 }
 
-TEST_F(KyCameraVideoFactoryTest, ReleaseDropsOnlyTheFactorysReferences) {
+TEST_F(KyCameraVideoFactoryTest, CreationHandsTheLiveSourceOnceAndReleaseDropsOnlyItsReferences) {
     CbSmartPointer<KyICameraVideo> pHeld = GetCameraVideoPointer(eAcquireDeviceVDX);
-    EXPECT_EQ(&GetCameraVideo(eAcquireDeviceVDX), pHeld.Get());
+    EXPECT_EQ(calls(), "");                       // a live source: no mode to switch off
     EXPECT_EQ(KyTestReferenceCount(*pHeld), 2u);  // the temporary reference has gone
+    ASSERT_TRUE(pHeld->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
+    EXPECT_EQ(calls(), kOff);  // the source was kept through Init
+    // A second request repeats neither SetLiveBitmapHandler nor Init.
+    liveSource() = nullptr;
+    EXPECT_EQ(&GetCameraVideo(eAcquireDeviceVDX), pHeld.Get());
+    EXPECT_EQ(pHeld->GetVideoMode(), eVideoModePlay);
+    EXPECT_EQ(calls(), "");
     CbWeakPointer<KyICameraVideo> pNull(GetCameraVideoPointer(eAcquireDeviceNone));
     ReleaseCameraVideo();
     EXPECT_TRUE(pNull.IsExpired());
     EXPECT_EQ(KyTestReferenceCount(*pHeld), 1u);
-    EXPECT_TRUE(pHeld->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));  // still works
-    calls();
     // The next request creates afresh; a release destroys it, switching its mode off first.
+    liveSource() = &m_Live;
     KyICameraVideo& fresh = GetCameraVideo(eAcquireDeviceVDX);
     EXPECT_NE(&fresh, pHeld.Get());
     EXPECT_EQ(fresh.GetVideoMode(), eVideoModeNone);
@@ -110,29 +122,6 @@ TEST_F(KyCameraVideoFactoryTest, ReleaseDropsOnlyTheFactorysReferences) {
     EXPECT_EQ(calls(), kOff);
     ReleaseCameraVideo();  // empty holders: nothing happens
     EXPECT_EQ(calls(), "");
-}
-
-TEST_F(KyCameraVideoFactoryTest, CreationHandsTheHostsLiveSourceOnce) {
-    KyICameraVideo& video = GetCameraVideo(eAcquireDeviceVDX);
-    EXPECT_EQ(calls(), "");  // a live source: no mode to switch off
-    ASSERT_TRUE(video.SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
-    EXPECT_EQ(calls(), kOff);  // kept through Init
-    // A second request repeats neither SetLiveBitmapHandler nor Init.
-    liveSource() = nullptr;
-    EXPECT_EQ(&GetCameraVideo(eAcquireDeviceVDX), &video);
-    EXPECT_EQ(video.GetVideoMode(), eVideoModePlay);
-    EXPECT_EQ(calls(), "");
-}
-
-TEST_F(KyCameraVideoFactoryTest, TheActiveDeviceChoosesTheComponent) {
-    activeDeviceType().SetActiveAcquireDeviceType(eAcquireDeviceVDX);
-    EXPECT_TRUE(isDeviceComponent(GetCameraVideo()));
-    EXPECT_EQ(GetCameraVideoPointer().Get(), &GetCameraVideo(eAcquireDeviceVDX));
-    activeDeviceType().SetActiveAcquireDeviceType(eAcquireDeviceFile);
-    EXPECT_FALSE(isDeviceComponent(GetCameraVideo()));
-    activeDeviceType().SetActiveAcquireDeviceType(eAcquireDeviceReserved7);
-    EXPECT_THROW(GetCameraVideo(), KyCExceptionRUXComponentFactory);
-    EXPECT_THROW(GetCameraVideoPointer(), KyCExceptionRUXComponentFactory);
 }
 
 TEST_F(KyCameraVideoFactoryTest, ConcurrentRequestsShareOneObject) {
@@ -148,7 +137,7 @@ TEST_F(KyCameraVideoFactoryTest, ConcurrentRequestsShareOneObject) {
     }
     for (std::thread& thread : arrThreads)
         thread.join();
-    for (const CbSmartPointer<KyICameraVideo>& pResult : arrResults)
-        EXPECT_EQ(pResult.Get(), arrResults[0].Get());
+    EXPECT_EQ(std::count(arrResults.begin(), arrResults.end(), arrResults[0]),
+              kThreads * kRequests);
     EXPECT_EQ(KyTestReferenceCount(*arrResults[0]), 1u + kThreads * kRequests);
 }

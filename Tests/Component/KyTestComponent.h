@@ -19,14 +19,11 @@ public:
     IAcquireDisplay* GetDisplay(int /*nIndex*/) override { return nullptr; }
 };
 
-// The reference count of a component.
 unsigned KyTestReferenceCount(const KyICameraVideo& object);
-
-// Takes every posted message; each must be a state-changed "Video" message posted by
-// KyCCameraVideoVDX::updateGUI, else the test fails. Returns how many there were.
+// Takes every posted message; each must be a state-changed "Video" message, else the test fails.
+// Returns how many there were.
 int KyTestTakeVideoMessages();
 
-// Converts for assertions.
 std::string KyTestUtf8(const std::wstring& str);
 // The path with every '\' turned into the platform's separator.
 std::wstring KyTestNative(const std::wstring& strPath);
@@ -39,12 +36,11 @@ bool KyTestWriteFile(const std::wstring& strPath, const std::string& strText,
 bool KyTestFileExists(const std::wstring& strPath);
 std::string KyTestReadFile(const std::wstring& strPath);
 
-// 2024-01-01 08:00 UTC: the last-write time of the first file KyTestWriteMedia writes.
+// 2024-01-01 08:00 UTC.
 constexpr std::int64_t kKyTestMediaTime = 1704096000;
 // The files of a catalogue pattern like "V P V": file i is "v<i>.avi" or "p<i>.jpg", written
 // i minutes after kKyTestMediaTime, so that a scan lists them in the pattern's order.
 bool KyTestWriteMedia(const std::wstring& strDirectory, const std::string& strPattern);
-// The words joined by single spaces.
 std::string KyTestJoin(const std::vector<std::string>& arrWords);
 // The catalogue's names in order, "v0.avi p1.jpg ...".
 std::string KyTestNames(const SCameraVideoState& state);
