@@ -8,7 +8,7 @@
 #include "KyTestCameraVideoRecord.h"
 #include "KyTestClock.h"
 #include "KyTestFrameDelivery.h"
-#include "KyTestLoggingDisplay.h"
+#include "KyTestRecordingDisplay.h"
 
 namespace {
 
@@ -216,7 +216,7 @@ TEST_F(KyCCameraVideoRecordSinkTest, TenWaitingFramesCapTheQueue) {
 }
 
 TEST_F(KyCCameraVideoRecordSinkTest, PictureCallbackCopiesTheLastFrameOnce) {
-    KyTestLoggingDisplay target;
+    KyTestRecordingDisplay target;
     int nPitch = 0;
     unsigned char* pAddress = m_Worker.GetBitmapBuffer(KyCSize2(4, 3), &nPitch, 32);
     ASSERT_NE(pAddress, nullptr);
@@ -228,7 +228,7 @@ TEST_F(KyCCameraVideoRecordSinkTest, PictureCallbackCopiesTheLastFrameOnce) {
     EXPECT_EQ(m_Worker.GetPictureSize(), KyCSize2(4, 3));
 
     m_Worker.copyPictureTo(&target);
-    const KyTestLoggingDisplay::Picture picture = target.GetPicture();
+    const KyTestRecordingDisplay::Frame picture = target.GetLastFrame();
     ASSERT_EQ(picture.size, KyCSize2(4, 3));
     ASSERT_EQ(picture.nBytesPerPixel, 4);
     for (int i = 0; i < 48; ++i)
@@ -240,7 +240,7 @@ TEST_F(KyCCameraVideoRecordSinkTest, PictureCallbackCopiesTheLastFrameOnce) {
     EXPECT_EQ(target.TakeCalls(),
               (std::vector<std::string>{"GetBitmapBuffer(4x3,32)", "ReleaseBitmapBuffer(true)",
                                         "GetBitmapBuffer(0x0,32)", "ReleaseBitmapBuffer(false)"}));
-    EXPECT_EQ(target.GetPictureCount(), 1u);
+    EXPECT_EQ(target.GetFrameCount(), 1u);
 }
 
 TEST_F(KyCCameraVideoRecordSinkTest, DisplayFaceAnswers) {

@@ -14,7 +14,7 @@
 #include "KyTestClock.h"
 #include "KyTestComponent.h"
 #include "KyTestFrameDelivery.h"
-#include "KyTestLoggingDisplay.h"
+#include "KyTestRecordingDisplay.h"
 #include "KyTestTempDir.h"
 #include "KyTestWait.h"
 
@@ -36,7 +36,7 @@ class KyCCameraVideoRecordTest : public ::testing::Test {
 protected:
     KyTestClock m_Clock;  // stands still: every frame is queued once
     KyTestTempDir m_Dir;
-    KyTestLoggingDisplay m_Display;
+    KyTestRecordingDisplay m_Display;
     KyTestCameraVideoRecord m_Worker;
 };
 
@@ -105,7 +105,7 @@ TEST_F(KyCCameraVideoRecordTest, EmptySizeLeavesTheWorkerStoppedWithItsOldFrameS
 }
 
 TEST_F(KyCCameraVideoRecordTest, SecondStartDetachesTheOldDisplayBeforeAttachingTheNew) {
-    KyTestLoggingDisplay other;
+    KyTestRecordingDisplay other;
     ASSERT_TRUE(m_Worker.StartThread(&m_Display, KyCSize2(640, 480), 15));
     m_Display.TakeCalls();
     ASSERT_TRUE(m_Worker.StartThread(&other, KyCSize2(320, 240), 8));
@@ -131,7 +131,7 @@ TEST_F(KyCCameraVideoRecordTest, FramesRefreshTheDisplayWhichPullsThemThroughThe
     ASSERT_TRUE(m_Display.Pull());
     EXPECT_EQ(m_Display.TakeCalls(),
               (Calls{"GetBitmapBuffer(64x48,32)", "ReleaseBitmapBuffer(true)"}));
-    const KyTestLoggingDisplay::Picture picture = m_Display.GetPicture();
+    const KyTestRecordingDisplay::Frame picture = m_Display.GetLastFrame();
     ASSERT_EQ(picture.size, kFrame);
     // Top-left block green, top right red, bottom blue: upright, as the camera wrote it.
     EXPECT_EQ(picture.Pixel(0, 0)[1], 255);

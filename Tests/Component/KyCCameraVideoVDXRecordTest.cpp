@@ -13,7 +13,7 @@
 #include "KyTestClock.h"
 #include "KyTestComponent.h"
 #include "KyTestFrameDelivery.h"
-#include "KyTestLoggingDisplay.h"
+#include "KyTestRecordingDisplay.h"
 #include "KyTestMediaNames.h"
 #include "KyTestPicture.h"
 #include "KyTestPlatformFaults.h"
@@ -71,7 +71,7 @@ protected:
     KyTestTempDir m_Dir;
     KyTestPlatformFaults m_Faults;
     KyTestRecordingAcquisition m_Acquisition;
-    KyTestLoggingDisplay m_Display;
+    KyTestRecordingDisplay m_Display;
     std::unique_ptr<KyTestRecordVDX> m_pVdx;
 };
 
@@ -88,7 +88,7 @@ TEST_F(KyCCameraVideoVDXRecordTest, CameraModeStartsTheWorkerAndRoutesFramesThro
     ASSERT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(64, 48)));
     EXPECT_EQ(m_Display.TakeCalls(), Calls{"UpdateDisplay(0)"});
     ASSERT_TRUE(m_Display.Pull());
-    EXPECT_EQ(m_Display.GetPicture().size, KyCSize2(64, 48));
+    EXPECT_EQ(m_Display.GetLastFrame().size, KyCSize2(64, 48));
 
     // Another media type with the worker running only restarts acquisition.
     ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModeCamera, eVideoMediaTypePicture));

@@ -21,7 +21,7 @@
 #include "KyTestClock.h"
 #include "KyTestComponent.h"
 #include "KyTestFrameDelivery.h"
-#include "KyTestLoggingDisplay.h"
+#include "KyTestRecordingDisplay.h"
 #include "KyTestMediaNames.h"
 #include "KyTestPicture.h"
 #include "KyTestRecordingAcquisition.h"
@@ -162,7 +162,7 @@ TEST_F(KyCameraVideoEndToEndTest, FakeCameraRecordingIsPacedToEighteenFramesPerS
     KyTestRecordingAcquisition acquisition;
     acquisition.Install();
     acquisition.SetImageSize(64, 48);
-    KyTestLoggingDisplay live;
+    KyTestRecordingDisplay live;
     RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource = &live;
 
     KyComponentScope pVideo;

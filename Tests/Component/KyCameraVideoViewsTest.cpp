@@ -11,7 +11,7 @@
 #include "KyTestClock.h"
 #include "KyTestComponent.h"
 #include "KyTestFrameDelivery.h"
-#include "KyTestLoggingDisplay.h"
+#include "KyTestRecordingDisplay.h"
 #include "KyTestRecordingAcquisition.h"
 #include "KyTestTempDir.h"
 #include "KyTestVideoProbe.h"
@@ -38,7 +38,7 @@ TEST(KyCameraVideoViewsTest, PacedRecordingThroughTheFactoryCountsRepeatsAndByte
     KyTestRecordingAcquisition acquisition;
     acquisition.Install();
     acquisition.SetImageSize(64, 48);
-    KyTestLoggingDisplay live;
+    KyTestRecordingDisplay live;
     IAcquireDisplaySource*& pSource = RUXComponentFactory::GetAcquisitionCommon().m_pDisplaySource;
     IAcquireDisplaySource* const pSavedSource = pSource;
     pSource = &live;

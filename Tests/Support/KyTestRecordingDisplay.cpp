@@ -1,8 +1,9 @@
-// The recording fake display.
+// The one fake display: frames kept, calls logged, pictures pulled.
 #include "KyTestRecordingDisplay.h"
 
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 #include "KyCTestPattern.h"
 
@@ -20,6 +21,11 @@ void KyTestRecordingDisplay::logCall(const std::string& strCall) {
     if (m_arrCalls.size() < 1000)
         m_arrCalls.push_back(strCall);
     m_strLastCall = strCall;
+}
+
+void KyTestRecordingDisplay::log(const std::string& strCall) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    logCall(strCall);
 }
 
 IAcquireDisplay* KyTestRecordingDisplay::GetDisplay(int nIndex) {
@@ -99,6 +105,100 @@ void KyTestRecordingDisplay::ReleaseBitmapBuffer(bool bValid) {
     m_FrameAdded.notify_all();
     if (onRelease)
         onRelease(bValid);
+}
+
+void KyTestRecordingDisplay::UpdateDisplay(int nFlags) {
+    bool bPull;
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        logCall("UpdateDisplay(" + std::to_string(nFlags) + ")");
+        ++m_nUpdates;
+        bPull = m_bPullOnUpdate;
+    }
+    if (bPull)
+        Pull();
+}
+
+void KyTestRecordingDisplay::StartDisplay(bool bStart) {
+    log(bStart ? "StartDisplay(true)" : "StartDisplay(false)");
+}
+
+bool KyTestRecordingDisplay::StopDisplay() {
+    log("StopDisplay");
+    return true;
+}
+
+void KyTestRecordingDisplay::SetPixelFormat(int nPixelFormat) {
+    log("SetPixelFormat(" + std::to_string(nPixelFormat) + ")");
+}
+
+int KyTestRecordingDisplay::GetPixelFormat() {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    logCall("GetPixelFormat");
+    return m_nPixelFormatAnswer;
+}
+
+void KyTestRecordingDisplay::SetBitmapSize(KyCSize2 size) {
+    log("SetBitmapSize(" + std::to_string(size.nWidth) + "x" + std::to_string(size.nHeight) + ")");
+    KyCAcquireDisplayBase::SetBitmapSize(size);
+}
+
+KyCSize2 KyTestRecordingDisplay::GetBitmapSize() {
+    log("GetBitmapSize");
+    return KyCAcquireDisplayBase::GetBitmapSize();
+}
+
+void KyTestRecordingDisplay::SetPictureCallback(CbPictureCallback callback) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    logCall(callback.IsValid() ? "SetPictureCallback(set)" : "SetPictureCallback(empty)");
+    std::swap(m_Callback, callback);  // the old one goes after the lock
+}
+
+void KyTestRecordingDisplay::SetDisplayState(int nState) {
+    log("SetDisplayState(" + std::to_string(nState) + ")");
+}
+
+void KyTestRecordingDisplay::ResetDisplay() {
+    log("ResetDisplay");
+}
+
+bool KyTestRecordingDisplay::Pull() {
+    CbPictureCallback callback;
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        callback = m_Callback;
+    }
+    if (!callback.IsValid())
+        return false;
+    callback(this);
+    return true;
+}
+
+void KyTestRecordingDisplay::SetPullOnUpdate(bool bPull) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_bPullOnUpdate = bPull;
+}
+
+void KyTestRecordingDisplay::SetPixelFormatAnswer(int nPixelFormat) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_nPixelFormatAnswer = nPixelFormat;
+}
+
+std::vector<std::string> KyTestRecordingDisplay::TakeCalls() {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    std::vector<std::string> arrCalls;
+    arrCalls.swap(m_arrCalls);
+    return arrCalls;
+}
+
+bool KyTestRecordingDisplay::HasCallback() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_Callback.IsValid();
+}
+
+unsigned KyTestRecordingDisplay::GetUpdateCount() const {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    return m_nUpdates;
 }
 
 void KyTestRecordingDisplay::SetRefuseBuffers(bool bRefuse) {

@@ -1,4 +1,5 @@
-// A fake display (and its own display source) that keeps what a producer writes into it.
+// The one fake display (and its own display source): keeps what a producer writes into it, logs
+// what its client calls and pulls pictures through the client's callback.
 #pragma once
 
 #include <condition_variable>
@@ -15,8 +16,11 @@
 // (optionally bottom-up: a negative pitch); ReleaseBitmapBuffer(true) copies the rows out, in the
 // producer's order (row r at address + r * pitch), into a frame. The call log keeps the first
 // 1000 calls: "GetDisplay(0)", "GetBitmapBuffer(640x480,32)", "ReleaseBitmapBuffer(true)".
+// The display face is logged too: "SetBitmapSize(64x48)", "SetPixelFormat(15)",
+// "SetPictureCallback(set)" or "(empty)", "SetDisplayState(0)", "ResetDisplay",
+// "StartDisplay(true)", "StopDisplay", "UpdateDisplay(0)", "GetBitmapSize", "GetPixelFormat".
 // After Close, every call is counted as late (a producer that promised to stop did not).
-// Any thread may call; the fields are guarded.
+// Any thread may call; the fields are guarded, and no lock is held while calling out.
 class KyTestRecordingDisplay : public KyCAcquireDisplayBase, public IAcquireDisplaySource {
 public:
     struct Frame {
@@ -37,6 +41,23 @@ public:
     IAcquireDisplay* GetDisplay(int nIndex) override;
     unsigned char* GetBitmapBuffer(KyCSize2 size, int* pnPitch, unsigned nBitsPerPixel) override;
     void ReleaseBitmapBuffer(bool bValid) override;
+    void UpdateDisplay(int nFlags) override;
+    void StartDisplay(bool bStart) override;
+    bool StopDisplay() override;
+    void SetPixelFormat(int nPixelFormat) override;
+    int GetPixelFormat() override;
+    void SetBitmapSize(KyCSize2 size) override;
+    KyCSize2 GetBitmapSize() override;
+    void SetPictureCallback(CbPictureCallback callback) override;
+    void SetDisplayState(int nState) override;
+    void ResetDisplay() override;
+
+    // The client's side: calls the picture callback with this display as the target (false
+    // without one); with SetPullOnUpdate, UpdateDisplay pulls at once on the caller's thread.
+    bool Pull();
+    void SetPullOnUpdate(bool bPull);
+    // What GetPixelFormat answers (15 until set); SetPixelFormat does not change it.
+    void SetPixelFormatAnswer(int nPixelFormat);
 
     // Behaviour.
     void SetRefuseBuffers(bool bRefuse);
@@ -48,6 +69,9 @@ public:
 
     // What happened.
     std::vector<std::string> GetCalls() const;
+    std::vector<std::string> TakeCalls();  // the log so far, emptied
+    bool HasCallback() const;
+    unsigned GetUpdateCount() const;
     // The latest call, also once the log is full.
     std::string GetLastCall() const;
     unsigned GetFrameCount() const;  // valid releases of a handed-out buffer
@@ -60,6 +84,7 @@ public:
 
 private:
     void logCall(const std::string& strCall);  // with m_Mutex held
+    void log(const std::string& strCall);      // takes m_Mutex
 
     mutable std::mutex m_Mutex;  // guards every field below; not held while calling out
     mutable std::condition_variable m_FrameAdded;
@@ -69,6 +94,10 @@ private:
     bool m_bBottomUp = false;
     unsigned m_nDelayMs = 0;
     std::function<void(bool)> m_OnRelease;
+    CbPictureCallback m_Callback;
+    bool m_bPullOnUpdate = false;
+    int m_nPixelFormatAnswer = 15;
+    unsigned m_nUpdates = 0;
     bool m_bClosed = false;
     unsigned m_nLateCalls = 0;
     // The buffer handed out, written by the producer without the lock.
