@@ -23,26 +23,16 @@ void KyTestRecordingDisplay::logCall(const std::string& strCall) {
     m_strLastCall = strCall;
 }
 
-void KyTestRecordingDisplay::log(const std::string& strCall) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    logCall(strCall);
-}
-
 IAcquireDisplay* KyTestRecordingDisplay::GetDisplay(int nIndex) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    logCall("GetDisplay(" + std::to_string(nIndex) + ")");
+    log("GetDisplay(" + std::to_string(nIndex) + ")");
     return this;
 }
 
 unsigned char* KyTestRecordingDisplay::GetBitmapBuffer(KyCSize2 size, int* pnPitch,
                                                        unsigned nBitsPerPixel) {
-    unsigned nDelayMs = 0;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        logCall("GetBitmapBuffer(" + std::to_string(size.nWidth) + "x" +
-                std::to_string(size.nHeight) + "," + std::to_string(nBitsPerPixel) + ")");
-        nDelayMs = m_nDelayMs;
-    }
+    log("GetBitmapBuffer(" + std::to_string(size.nWidth) + "x" + std::to_string(size.nHeight) +
+        "," + std::to_string(nBitsPerPixel) + ")");
+    const unsigned nDelayMs = locked([&] { return m_nDelayMs; });
     if (nDelayMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(nDelayMs));
     std::lock_guard<std::mutex> lock(m_Mutex);
@@ -107,18 +97,6 @@ void KyTestRecordingDisplay::ReleaseBitmapBuffer(bool bValid) {
         onRelease(bValid);
 }
 
-void KyTestRecordingDisplay::UpdateDisplay(int nFlags) {
-    bool bPull;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        logCall("UpdateDisplay(" + std::to_string(nFlags) + ")");
-        ++m_nUpdates;
-        bPull = m_bPullOnUpdate;
-    }
-    if (bPull)
-        Pull();
-}
-
 void KyTestRecordingDisplay::StartDisplay(bool bStart) {
     log(bStart ? "StartDisplay(true)" : "StartDisplay(false)");
 }
@@ -128,14 +106,9 @@ bool KyTestRecordingDisplay::StopDisplay() {
     return true;
 }
 
-void KyTestRecordingDisplay::SetPixelFormat(int nPixelFormat) {
-    log("SetPixelFormat(" + std::to_string(nPixelFormat) + ")");
-}
-
 int KyTestRecordingDisplay::GetPixelFormat() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    logCall("GetPixelFormat");
-    return m_nPixelFormatAnswer;
+    log("GetPixelFormat");
+    return locked([&] { return m_nFormat; });
 }
 
 void KyTestRecordingDisplay::SetBitmapSize(KyCSize2 size) {
@@ -154,116 +127,78 @@ void KyTestRecordingDisplay::SetPictureCallback(CbPictureCallback callback) {
     std::swap(m_Callback, callback);  // the old one goes after the lock
 }
 
-void KyTestRecordingDisplay::SetDisplayState(int nState) {
-    log("SetDisplayState(" + std::to_string(nState) + ")");
-}
-
-void KyTestRecordingDisplay::ResetDisplay() {
-    log("ResetDisplay");
-}
-
 bool KyTestRecordingDisplay::Pull() {
-    CbPictureCallback callback;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        callback = m_Callback;
-    }
+    CbPictureCallback callback = locked([&] { return m_Callback; });
     if (!callback.IsValid())
         return false;
     callback(this);
     return true;
 }
 
-void KyTestRecordingDisplay::SetPullOnUpdate(bool bPull) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bPullOnUpdate = bPull;
-}
-
-void KyTestRecordingDisplay::SetPixelFormatAnswer(int nPixelFormat) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_nPixelFormatAnswer = nPixelFormat;
-}
-
-std::vector<std::string> KyTestRecordingDisplay::TakeCalls() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    std::vector<std::string> arrCalls;
-    arrCalls.swap(m_arrCalls);
-    return arrCalls;
+void KyTestRecordingDisplay::SetPixelFormatAnswer(int nFormat) {
+    locked([&] { m_nFormat = nFormat; });
 }
 
 bool KyTestRecordingDisplay::HasCallback() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_Callback.IsValid();
-}
-
-unsigned KyTestRecordingDisplay::GetUpdateCount() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nUpdates;
+    return locked([&] { return m_Callback.IsValid(); });
 }
 
 void KyTestRecordingDisplay::SetRefuseBuffers(bool bRefuse) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bRefuse = bRefuse;
+    locked([&] { m_bRefuse = bRefuse; });
 }
 
 void KyTestRecordingDisplay::SetBottomUp(bool bBottomUp) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bBottomUp = bBottomUp;
+    locked([&] { m_bBottomUp = bBottomUp; });
 }
 
 void KyTestRecordingDisplay::SetGetBufferDelayMs(unsigned nDelayMs) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_nDelayMs = nDelayMs;
+    locked([&] { m_nDelayMs = nDelayMs; });
 }
 
 void KyTestRecordingDisplay::SetOnRelease(std::function<void(bool)> onRelease) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_OnRelease = std::move(onRelease);
+    locked([&] { m_OnRelease = std::move(onRelease); });
 }
 
 void KyTestRecordingDisplay::Close() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bClosed = true;
+    locked([&] { m_bClosed = true; });
 }
 
 std::vector<std::string> KyTestRecordingDisplay::GetCalls() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_arrCalls;
+    return locked([&] { return m_arrCalls; });
+}
+
+std::vector<std::string> KyTestRecordingDisplay::TakeCalls() {
+    std::vector<std::string> arrCalls;
+    locked([&] { arrCalls.swap(m_arrCalls); });
+    return arrCalls;
 }
 
 std::string KyTestRecordingDisplay::GetLastCall() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_strLastCall;
+    return locked([&] { return m_strLastCall; });
 }
 
 unsigned KyTestRecordingDisplay::GetFrameCount() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nFrames;
+    return locked([&] { return m_nFrames; });
 }
 
 unsigned KyTestRecordingDisplay::GetInvalidReleases() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nInvalid;
+    return locked([&] { return m_nInvalid; });
 }
 
 unsigned KyTestRecordingDisplay::GetLateCalls() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nLateCalls;
+    return locked([&] { return m_nLateCalls; });
 }
 
 bool KyTestRecordingDisplay::GuardsIntact() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_bGuardsIntact;
+    return locked([&] { return m_bGuardsIntact; });
 }
 
 KyTestRecordingDisplay::Frame KyTestRecordingDisplay::GetLastFrame() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_LastFrame;
+    return locked([&] { return m_LastFrame; });
 }
 
 std::vector<unsigned> KyTestRecordingDisplay::GetFrameNumbers() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_arrFrameNumbers;
+    return locked([&] { return m_arrFrameNumbers; });
 }
 
 bool KyTestRecordingDisplay::WaitForFrames(unsigned nMinCount, unsigned nTimeoutMs) const {
