@@ -271,13 +271,14 @@ TEST_F(KyCCameraVideoVDXRecordTest, RecordingWithoutFramesIsDeletedAndNotCatalog
     EXPECT_EQ(m_pVdx->GetState().nCurrentIndex, -1);
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, FailedFinalMoveKeepsTheTemporaryFile) {
+TEST_F(KyCCameraVideoVDXRecordTest, ExitDuringARecordingWhoseFinalMoveFailsKeepsTheTemporaryFile) {
     enterCamera(eVideoMediaTypeVideo);
     ASSERT_TRUE(video().StartVideo());
     record(2);
     m_Faults.Inject(KyPlatformFaults::eMove, L"~video.avi", KyPlatform::kErrorDiskFull);
-    EXPECT_TRUE(video().StopVideo());
+    video().Exit();
     EXPECT_FALSE(video().IsRunning());
+    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
     EXPECT_TRUE(catalogue().empty());
     expectVideo(m_Dir.File(L"~video.avi"), 2);  // nothing lost
 }
