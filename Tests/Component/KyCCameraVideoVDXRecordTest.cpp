@@ -88,6 +88,15 @@ protected:
                 [&] { return stats().nFramesWaiting == 0 && accountsForEveryCopy(stats()); }));
         }
     }
+    // A recording whose loop cannot write: the frames wait (no assertion may end the test before
+    // the writer is let go).
+    void recordWithTheWriterHeld(int nFrames) {
+        enterCamera(eVideoMediaTypeVideo);
+        EXPECT_TRUE(video().StartVideo());
+        m_pVdx->HoldWriterForTesting(true);
+        for (int i = 0; i < nFrames; ++i)
+            EXPECT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    }
     std::vector<std::string> catalogue() const {
         std::vector<std::string> arrNames;
         for (const SCatalogueEntry& entry : m_pVdx->GetState().arrCatalogue)
@@ -379,11 +388,7 @@ INSTANTIATE_TEST_SUITE_P(CameraRates, KyCCameraVideoVDXPacingTest, ::testing::Va
                          });
 
 TEST_F(KyCCameraVideoVDXRecordTest, StalledWriterFillsTheQueueAndDropsTheRest) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    m_pVdx->HoldWriterForTesting(true);
-    for (int i = 0; i < 15; ++i)
-        EXPECT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    recordWithTheWriterHeld(15);
     const SRecordingStatistics stalled = stats();
     m_pVdx->HoldWriterForTesting(false);
     EXPECT_EQ(stalled.nFramesDelivered, 15u);
@@ -397,11 +402,7 @@ TEST_F(KyCCameraVideoVDXRecordTest, StalledWriterFillsTheQueueAndDropsTheRest) {
 }
 
 TEST_F(KyCCameraVideoVDXRecordTest, StopLetsTheQueueDrainFirst) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    m_pVdx->HoldWriterForTesting(true);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    recordWithTheWriterHeld(5);
     EXPECT_GE(stats().nFramesWaiting, 4u);
     std::future<bool> stopped = std::async(std::launch::async, [&] { return video().StopVideo(); });
     m_pVdx->HoldWriterForTesting(false);
@@ -412,11 +413,7 @@ TEST_F(KyCCameraVideoVDXRecordTest, StopLetsTheQueueDrainFirst) {
 }
 
 TEST_F(KyCCameraVideoVDXRecordTest, StopGivesUpOnAStuckQueueAndClearsIt) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    m_pVdx->HoldWriterForTesting(true);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    recordWithTheWriterHeld(5);
     std::future<bool> stopped = std::async(std::launch::async, [&] { return video().StopVideo(); });
     const bool bEnded = KyTestWaitFor([&] { return !stats().bRecording; }, 10000);
     const unsigned nWaiting = stats().nFramesWaiting;
