@@ -1,5 +1,6 @@
-// Heap allocations on the frame path: none per frame once the buffers and the first queue block
-// exist. Every operator new of this program is counted, which is why it is a program of its own.
+// Heap allocations on the frame path of a recording through the component: none per frame once
+// the buffers and the first queue block exist. Every operator new of this program is counted, which
+// is why it is a program of its own.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,10 +9,12 @@
 #include <new>
 #include <thread>
 
-#include "KyCLiveDisplay.h"
-#include "KyTestCameraVideoRecord.h"
+#include "KyCCameraVideoVDX.h"
+#include "KyCLiveDisplaySource.h"
 #include "KyTestFrameDelivery.h"
+#include "KyTestRecordingAcquisition.h"
 #include "KyTestTempDir.h"
+#include "KyTestWait.h"
 
 namespace {
 
@@ -91,23 +94,6 @@ void operator delete[](void* p, std::size_t, std::align_val_t) noexcept {
 }
 #endif
 
-namespace {
-
-typedef std::chrono::steady_clock Clock;
-
-template <class Condition>
-bool waitFor(Condition condition) {
-    const Clock::time_point start = Clock::now();
-    while (!condition()) {
-        if (Clock::now() - start > std::chrono::seconds(10))
-            return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return true;
-}
-
-}  // namespace
-
 TEST(KyRecordAllocationTest, RecordingAndDisplayingFramesAllocatesNothingPerFrame) {
 #if defined(_WIN32)
     // The DLLs bring their own operator new: this program would count only its own calls.
@@ -115,20 +101,29 @@ TEST(KyRecordAllocationTest, RecordingAndDisplayingFramesAllocatesNothingPerFram
 #endif
     const KyCSize2 frame(320, 240);
     KyTestTempDir dir;
-    KyCLiveDisplay live;
-    KyTestCameraVideoRecord worker;
-    ASSERT_TRUE(worker.StartThread(&live, frame, 15));
-    ASSERT_TRUE(worker.StartRecording(18, dir.File(L"v.avi")));
+    KyTestRecordingAcquisition acquisition;
+    acquisition.Install();
+    KyCLiveDisplaySource source;
+    KyCLiveDisplay& live = source.GetLiveDisplay();
+    live.SetBitmapSize(frame);
+    live.SetPixelFormat(15);
+    KyCCameraVideoVDX controller;
+    controller.SetLiveBitmapHandler(&source);
+    ASSERT_TRUE(controller.SetFilePath(dir.Path()));
+    ASSERT_TRUE(controller.SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+    ASSERT_TRUE(controller.StartVideo());
+    IAcquireDisplay& camera = *acquisition.GetDisplaySource()->GetDisplay(0);
 
     // Each frame: written by the camera, queued, written to the video by the loop, pulled by
     // the live display's refresh thread through the picture callback.
     auto oneFrame = [&] {
-        const int nWritten = worker.GetFramesWritten();
+        const std::uint64_t nWritten = controller.GetRecordingStatistics().nFramesWritten;
         const unsigned nShown = live.GetPicturesShown();
-        if (!KyTestDeliverMarked(worker, frame))
+        if (!KyTestDeliverMarked(camera, frame))
             return false;
-        return waitFor([&] {
-            return worker.GetFramesWritten() > nWritten && worker.getFrameCount() == 0u &&
+        return KyTestWaitFor([&] {
+            const SRecordingStatistics stats = controller.GetRecordingStatistics();
+            return stats.nFramesWritten > nWritten && stats.nFramesWaiting == 0 &&
                    live.GetPicturesShown() > nShown;
         });
     };
@@ -138,17 +133,16 @@ TEST(KyRecordAllocationTest, RecordingAndDisplayingFramesAllocatesNothingPerFram
     // late display or loop can cause at any frame. A burst against a stalled writer makes the
     // pool as large as it gets, so that what is counted below is only the per-frame path.
     int nBurst = 0;
-    {
-        CbCriticalSectionLock stall(worker.WriterLock());
-        for (int i = 0; i < 16; ++i)
-            nBurst += KyTestDeliverMarked(worker, frame) ? 1 : 0;
-    }
+    controller.HoldWriterForTesting(true);
+    for (int i = 0; i < 16; ++i)
+        nBurst += KyTestDeliverMarked(camera, frame) ? 1 : 0;
+    controller.HoldWriterForTesting(false);
     ASSERT_GE(nBurst, 12);
-    ASSERT_TRUE(waitFor([&] { return worker.getFrameCount() == 0u; }));
-    ASSERT_GE(worker.BuffersAllocated(), 12u);
+    ASSERT_TRUE(
+        KyTestWaitFor([&] { return controller.GetRecordingStatistics().nFramesWaiting == 0; }));
 
     const long long nBefore = g_nAllocations.load();
-    const int nWrittenBefore = worker.GetFramesWritten();
+    const std::uint64_t nWrittenBefore = controller.GetRecordingStatistics().nFramesWritten;
     int nFrames = 0;
     for (; nFrames < 300; ++nFrames) {
         if (!oneFrame())
@@ -156,8 +150,8 @@ TEST(KyRecordAllocationTest, RecordingAndDisplayingFramesAllocatesNothingPerFram
     }
     const long long nAllocations = g_nAllocations.load() - nBefore;
     EXPECT_EQ(nFrames, 300);
-    EXPECT_GE(worker.GetFramesWritten() - nWrittenBefore, 300);
+    EXPECT_GE(controller.GetRecordingStatistics().nFramesWritten - nWrittenBefore, 300u);
     EXPECT_EQ(nAllocations, 0) << "over " << nFrames << " frames";
-    EXPECT_EQ(worker.QueueBlocksAllocated(), 1u);
-    ASSERT_TRUE(worker.StopThread());
+    EXPECT_TRUE(controller.StopVideo());
+    controller.SetVideoMode(eVideoModeNone, eVideoMediaTypeNone);
 }

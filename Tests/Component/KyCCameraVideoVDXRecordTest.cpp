@@ -1,47 +1,68 @@
-// The controller's record and capture control: the worker started with the live display's
-// size, recordings and pictures filed under time-stamped names, and every way out of a recording.
+// Camera mode as a host drives it: a fake acquisition whose frames the test writes into the
+// component, the fake live display, and what shows in the views, the directory and the files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <memory>
 #include <thread>
+#include <tuple>
 
+#include "KyCCameraVideoVDX.h"
 #include "KyCJPGCodec.h"
 #include "KyCMediaPath.h"
-#include "KyTestAviReader.h"
+#include "KyPlatform.h"
 #include "KyTestClock.h"
 #include "KyTestComponent.h"
 #include "KyTestFrameDelivery.h"
-#include "KyTestLoggingDisplay.h"
 #include "KyTestMediaNames.h"
 #include "KyTestPicture.h"
 #include "KyTestPlatformFaults.h"
 #include "KyTestRecordingAcquisition.h"
+#include "KyTestRecordingDisplay.h"
 #include "KyTestTempDir.h"
+#include "KyTestVideoProbe.h"
 #include "KyTestWait.h"
 
 namespace {
 
 typedef std::vector<std::string> Calls;
-typedef std::chrono::steady_clock Clock;
+const KyCSize2 kFrame(64, 48);
 
-// The controller with its worker in reach.
-class KyTestRecordVDX : public KyTestCameraVideoVDX {
-public:
-    KyCCameraVideoRecord& Record() { return m_Record; }
-};
+// Written and waiting frames account for every copy that was not dropped.
+::testing::AssertionResult accountsForEveryCopy(const SRecordingStatistics& stats) {
+    if (stats.nFramesWritten + stats.nFramesWaiting ==
+        stats.nFramesDelivered + stats.nFramesRepeated - stats.nFramesDropped)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+           << stats.nFramesWritten << " written + " << stats.nFramesWaiting
+           << " waiting != " << stats.nFramesDelivered << " delivered + " << stats.nFramesRepeated
+           << " repeated - " << stats.nFramesDropped << " dropped";
+}
+
+// The video's packets, rate and size, and its first frame upright (red top, blue bottom).
+void expectVideo(const std::wstring& strPath, std::uint64_t nFrames, KyCSize2 size = kFrame) {
+    KyTestVideoProbe probe;
+    if (!KyTestHaveFfmpeg())
+        return;
+    ASSERT_TRUE(KyTestProbeVideo(strPath, false, probe)) << probe.strError;
+    EXPECT_EQ(probe.nPackets, static_cast<int>(nFrames));
+    EXPECT_EQ(probe.nRateNum * 1.0 / probe.nRateDen, 18.0);
+    EXPECT_EQ(KyCSize2(probe.nWidth, probe.nHeight), size);
+    EXPECT_GT(probe.nTopCr, 160);
+    EXPECT_GT(probe.nBottomCb, 160);
+}
 
 class KyCCameraVideoVDXRecordTest : public ::testing::Test {
 protected:
     void SetUp() override {
         m_Acquisition.Install();
-        m_Acquisition.SetImageSize(64, 48);
-        m_Acquisition.NameSource(static_cast<IAcquireDisplaySource*>(&m_Display), "live");
-        m_pVdx = std::make_unique<KyTestRecordVDX>();
-        m_Acquisition.NameSource(static_cast<IAcquireDisplaySource*>(&m_pVdx->Record()), "worker");
-        m_pVdx->SetLiveBitmapHandler(&m_Display);
-        ASSERT_TRUE(m_pVdx->SetFilePath(m_Dir.Path()));
+        m_Acquisition.SetImageSize(kFrame.nWidth, kFrame.nHeight);
+        m_Acquisition.NameSource(static_cast<IAcquireDisplaySource*>(&m_Live), "live");
+        m_pVdx->SetLiveBitmapHandler(&m_Live);
+        m_pVdx->SetCaptureWaitForTesting(500, 10);
+        ASSERT_TRUE(video().SetFilePath(m_Dir.Path()));
         KyTestTakeVideoMessages();
     }
     void TearDown() override {
@@ -49,265 +70,471 @@ protected:
         KyTestTakeVideoMessages();
     }
 
+    // The host's face of the component.
+    KyICameraVideo& video() { return *m_pVdx; }
     void enterCamera(ERUXVideoMediaType eMediaType) {
-        ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModeCamera, eMediaType));
+        ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eMediaType));
         m_Acquisition.TakeCalls();
-        m_Display.TakeCalls();
+        m_Live.TakeCalls();
     }
-    // The camera's side: frames go where the acquisition was told to deliver them.
+    // Where the camera writes: the display source the acquisition was given.
     IAcquireDisplay& camera() { return *m_Acquisition.GetDisplaySource()->GetDisplay(0); }
+    SRecordingStatistics stats() const { return m_pVdx->GetRecordingStatistics(); }
     // Delivers frames one by one, each written before the next.
     void record(int nFrames) {
         for (int i = 0; i < nFrames; ++i) {
-            const int nBefore = m_pVdx->Record().GetFramesWritten();
-            ASSERT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(64, 48)));
-            ASSERT_TRUE(
-                KyTestWaitFor([&] { return m_pVdx->Record().GetFramesWritten() > nBefore; }));
+            ASSERT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+            ASSERT_TRUE(KyTestWaitFor(
+                [&] { return stats().nFramesWaiting == 0 && accountsForEveryCopy(stats()); }));
         }
     }
-    std::wstring file(const std::wstring& strName) const { return m_Dir.File(strName); }
+    // A recording whose loop cannot write: the frames wait (no assertion may end the test before
+    // the writer is let go).
+    void recordWithTheWriterHeld(int nFrames) {
+        enterCamera(eVideoMediaTypeVideo);
+        EXPECT_TRUE(video().StartVideo());
+        m_pVdx->HoldWriterForTesting(true);
+        for (int i = 0; i < nFrames; ++i)
+            EXPECT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    }
+    std::vector<std::string> catalogue() const {
+        std::vector<std::string> arrNames;
+        for (const SCatalogueEntry& entry : m_pVdx->GetState().arrCatalogue)
+            arrNames.push_back(KyTestUtf8(entry.strFileName));
+        return arrNames;
+    }
+    std::wstring file(const std::string& strName) const {
+        return m_Dir.File(std::wstring(strName.begin(), strName.end()));
+    }
+    // A capture in picture mode on a thread of its own, which looks once, then sleeps 4 s before
+    // it looks again; meanwhile a recording starts.
+    std::future<bool> captureThenRecord() {
+        m_pVdx->SetCaptureWaitForTesting(2, 4000);
+        enterCamera(eVideoMediaTypePicture);
+        std::future<bool> captured =
+            std::async(std::launch::async, [&] { return video().StartVideo(); });
+        // Posted before the capture begins; then a moment for its first look.
+        EXPECT_TRUE(KyTestWaitFor([] { return KyTestTakeVideoMessages() > 0; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+        EXPECT_TRUE(video().StartVideo());
+        return captured;
+    }
 
-    KyTestClock m_Clock;  // stands still: every frame is queued once
+    KyTestClock m_Clock;  // stands still unless a test advances it: one copy per frame
     KyTestTempDir m_Dir;
     KyTestPlatformFaults m_Faults;
     KyTestRecordingAcquisition m_Acquisition;
-    KyTestLoggingDisplay m_Display;
-    std::unique_ptr<KyTestRecordVDX> m_pVdx;
+    KyTestRecordingDisplay m_Live;
+    std::unique_ptr<KyCCameraVideoVDX> m_pVdx = std::make_unique<KyCCameraVideoVDX>();
 };
 
 }  // namespace
 
-TEST_F(KyCCameraVideoVDXRecordTest, CameraModeStartsTheWorkerAndRoutesFramesThroughIt) {
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+TEST_F(KyCCameraVideoVDXRecordTest, CameraModeRoutesFramesThroughTheWorkerToTheLiveDisplay) {
+    ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
     EXPECT_EQ(m_Acquisition.TakeCalls(),
               (Calls{"StopAcquisition(1,0)", "SetDisplaySource(live)", "IsAcquisitionReady",
-                     "GetImageSize", "SetDisplaySource(worker)", "StartAcquisition(1)"}));
-    EXPECT_TRUE(m_pVdx->isRecordInitialized());
-    // The live display is attached to the worker and keeps showing the camera.
-    m_Display.TakeCalls();
-    ASSERT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(64, 48)));
-    EXPECT_EQ(m_Display.TakeCalls(), Calls{"UpdateDisplay(0)"});
-    ASSERT_TRUE(m_Display.Pull());
-    EXPECT_EQ(m_Display.GetPicture().size, KyCSize2(64, 48));
+                     "GetImageSize", "SetDisplaySource(unnamed)", "StartAcquisition(1)"}));
+    EXPECT_EQ(m_Live.TakeCalls(),
+              (Calls{"GetDisplay(2)", "GetBitmapSize", "GetPixelFormat", "SetBitmapSize(64x48)",
+                     "SetPixelFormat(15)", "SetPictureCallback(set)", "SetDisplayState(0)",
+                     "ResetDisplay", "StartDisplay(true)"}));
+    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
+
+    // Each frame refreshes the display, which pulls it once, upright.
+    ASSERT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    EXPECT_EQ(m_Live.TakeCalls(), Calls{"UpdateDisplay(0)"});
+    ASSERT_TRUE(m_Live.Pull());
+    ASSERT_TRUE(m_Live.Pull());
+    EXPECT_EQ(m_Live.GetFrameCount(), 1u);
+    EXPECT_EQ(m_Live.GetInvalidReleases(), 1u);
+    const KyTestRecordingDisplay::Frame picture = m_Live.GetLastFrame();
+    ASSERT_EQ(picture.size, kFrame);
+    EXPECT_EQ(picture.Pixel(47, 63)[0], 255);  // blue bottom
+    EXPECT_EQ(picture.Pixel(0, 63)[2], 255);   // red top
+    EXPECT_TRUE(m_Live.GuardsIntact());
 
     // Another media type with the worker running only restarts acquisition.
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModeCamera, eVideoMediaTypePicture));
+    ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypePicture));
     EXPECT_EQ(m_Acquisition.TakeCalls(), Calls{"StartAcquisition(1)"});
-
-    ASSERT_TRUE(m_pVdx->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
+    m_Live.TakeCalls();
+    ASSERT_TRUE(video().SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
     EXPECT_EQ(m_Acquisition.TakeCalls(), (Calls{"StopAcquisition(1,0)", "SetDisplaySource(live)"}));
-    EXPECT_FALSE(m_pVdx->isRecordInitialized());
-    EXPECT_FALSE(m_Display.HasCallback());
+    EXPECT_EQ(m_Live.TakeCalls(), (Calls{"StopDisplay", "SetPictureCallback(empty)"}));
+    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, InitRecordTakesTheLiveDisplaysSizeAndFormat) {
-    m_Display.SetBitmapSize(KyCSize2(320, 240));
-    m_Display.SetPixelFormatAnswer(8);
-    m_Display.TakeCalls();
-    ASSERT_TRUE(m_pVdx->initRecord());
-    EXPECT_EQ(m_Display.TakeCalls(),
-              (Calls{"GetDisplay(2)", "GetBitmapSize", "GetPixelFormat", "SetBitmapSize(320x240)",
-                     "SetPixelFormat(8)", "SetPictureCallback(set)", "SetDisplayState(0)",
-                     "ResetDisplay", "StartDisplay(true)"}));
-    EXPECT_EQ(m_Acquisition.TakeCalls(), Calls{"IsAcquisitionReady"});
-}
+// The frame size and format come from the live display, else from the camera's image size.
+struct SFormatCase {
+    const char* pszName;
+    KyCSize2 displaySize;
+    int nFormatAnswer;
+    const char* pszSize;
+    int nFormat;
+};
 
-TEST_F(KyCCameraVideoVDXRecordTest, WithoutADisplaySizeTheImageSizeAndFormat15Count) {
-    m_Display.SetPixelFormatAnswer(8);
+class KyCCameraVideoVDXFormatTest : public KyCCameraVideoVDXRecordTest,
+                                    public ::testing::WithParamInterface<SFormatCase> {};
+
+TEST_P(KyCCameraVideoVDXFormatTest, WorkerTakesTheFrameSizeAndPixelFormat) {
+    const SFormatCase& c = GetParam();
     m_Acquisition.SetImageSize(80, 60);
-    ASSERT_TRUE(m_pVdx->initRecord());
-    const Calls calls = m_Display.TakeCalls();
-    ASSERT_GE(calls.size(), 5u);
-    EXPECT_EQ(calls[3], "SetBitmapSize(80x60)");
-    EXPECT_EQ(calls[4], "SetPixelFormat(15)");
-    EXPECT_EQ(m_Acquisition.TakeCalls(), (Calls{"IsAcquisitionReady", "GetImageSize"}));
+    m_Live.SetBitmapSize(c.displaySize);
+    m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
+    m_Live.TakeCalls();
+    ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+    const Calls calls = m_Live.TakeCalls();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), c.pszSize), calls.end());
+    EXPECT_NE(
+        std::find(calls.begin(), calls.end(), "SetPixelFormat(" + std::to_string(c.nFormat) + ")"),
+        calls.end());
+    // The camera must write frames of that pixel size, no larger than the frame, one at a time.
+    const int nBytes = c.nFormat == 15 ? 4 : 1;
+    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), 5 - nBytes));
+    EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
+    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(400, 16), nBytes));
+    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 300), nBytes));
+    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(-2, 16), nBytes));
+    int nPitch = 0;
+    ASSERT_NE(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
+    EXPECT_EQ(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
+    camera().ReleaseBitmapBuffer(false);
+    EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, InitRecordNeedsAReadyAcquisitionAndALiveSource) {
-    ASSERT_TRUE(KyTestWriteFile(file(L"~video.avi"), "old"));
-    ASSERT_TRUE(KyTestWriteFile(file(L"~picture.jpg"), "old"));
+INSTANTIATE_TEST_SUITE_P(
+    Sources, KyCCameraVideoVDXFormatTest,
+    ::testing::Values(
+        SFormatCase{"LiveDisplay", KyCSize2(320, 240), 15, "SetBitmapSize(320x240)", 15},
+        SFormatCase{"GreyLiveDisplay", KyCSize2(320, 240), 8, "SetBitmapSize(320x240)", 8},
+        SFormatCase{"CameraImageSize", KyCSize2(0, 0), 8, "SetBitmapSize(80x60)", 15}),
+    [](const ::testing::TestParamInfo<SFormatCase>& info) { return info.param.pszName; });
+
+TEST_F(KyCCameraVideoVDXRecordTest, CameraModeNeedsAReadyAcquisitionAndALiveSource) {
+    ASSERT_TRUE(KyTestWriteFile(m_Dir.File(L"~video.avi"), "old"));
+    ASSERT_TRUE(KyTestWriteFile(m_Dir.File(L"~picture.jpg"), "old"));
     m_Acquisition.SetReady(false);
-    EXPECT_FALSE(m_pVdx->initRecord());
-    EXPECT_TRUE(KyTestFileExists(file(L"~video.avi")));  // refused before the clean-up
-
+    EXPECT_FALSE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+    EXPECT_EQ(video().GetVideoMode(), eVideoModeNone);
+    EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));  // refused before the clean-up
     m_Acquisition.SetReady(true);
-    KyTestRecordVDX withoutSource;
-    withoutSource.SetFilePathOnly(m_Dir.Path());
-    EXPECT_FALSE(withoutSource.initRecord());
-    EXPECT_TRUE(KyTestFileExists(file(L"~video.avi")));
+    KyCCameraVideoVDX withoutSource;
+    ASSERT_TRUE(withoutSource.SetFilePath(m_Dir.Path()));
+    EXPECT_FALSE(withoutSource.SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+    EXPECT_FALSE(withoutSource.GetState().bWorkerRunning);
 
-    ASSERT_TRUE(m_pVdx->initRecord());
-    EXPECT_FALSE(KyTestFileExists(file(L"~video.avi")));
-    EXPECT_FALSE(KyTestFileExists(file(L"~picture.jpg")));
-    // A running worker is left as it is, and so are the files.
-    ASSERT_TRUE(KyTestWriteFile(file(L"~video.avi"), "new"));
-    m_Display.TakeCalls();
-    EXPECT_TRUE(m_pVdx->initRecord());
-    EXPECT_TRUE(KyTestFileExists(file(L"~video.avi")));
-    EXPECT_TRUE(m_Display.TakeCalls().empty());
+    // Leftovers of an earlier run go when the worker starts.
+    ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~picture.jpg")));
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, RecordingIsFiledUnderItsTimeStampAndBecomesCurrent) {
+TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCountedAfresh) {
     enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    EXPECT_TRUE(m_pVdx->IsRunning());
-    EXPECT_TRUE(m_pVdx->Started());
-    EXPECT_TRUE(KyTestFileExists(file(L"~video.avi")));
-    const std::wstring strName = m_pVdx->RecordFileName();
-    EXPECT_EQ(strName, makeMediaFilename(eVideoMediaTypeVideo, m_pVdx->RecordTime()));
-    EXPECT_TRUE(KyTestIsTimeStampedName(KyTestUtf8(strName), ".avi"));
-    EXPECT_EQ(m_pVdx->RecordMediaType(), eVideoMediaTypeVideo);
-    record(5);
+    // Files of the names the first recording may get are replaced.
+    KyTestWaitForAFreshSecond();
+    const std::int64_t nSecond = KyPlatform::Time64();
+    for (std::int64_t n : {nSecond, nSecond + 1}) {
+        ASSERT_TRUE(KyTestWriteFile(m_Dir.File(makeMediaFilename(eVideoMediaTypeVideo, n)), "old"));
+    }
+    ASSERT_TRUE(video().StartVideo());
+    EXPECT_TRUE(video().IsRunning());
+    EXPECT_TRUE(m_pVdx->GetState().bRecording);
+    EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    record(2);
+    ASSERT_TRUE(video().StopVideo());
+    EXPECT_FALSE(video().IsRunning());
+    KyTestWaitForAFreshSecond();
+    ASSERT_TRUE(video().StartVideo());
+    record(3);
+    const SRecordingStatistics second = stats();
+    EXPECT_EQ(second.nFramesDelivered, 3u);
+    EXPECT_EQ(second.nFramesWritten, 3u);
+    ASSERT_TRUE(video().StopVideo());
+    EXPECT_EQ(KyTestTakeVideoMessages(), 4);
 
-    ASSERT_TRUE(m_pVdx->StopVideo());
-    EXPECT_FALSE(m_pVdx->IsRunning());
-    EXPECT_FALSE(m_pVdx->Started());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 2);
-    EXPECT_FALSE(KyTestFileExists(file(L"~video.avi")));
-    EXPECT_EQ(m_pVdx->Names(), KyTestUtf8(strName));
-    EXPECT_EQ(m_pVdx->Views(), "0/0/-1");
-    EXPECT_EQ(m_pVdx->TimeAt(0), m_pVdx->RecordTime());
-
-    KyTestAviReader reader;
-    ASSERT_TRUE(reader.Open(file(strName))) << reader.GetError();
-    EXPECT_EQ(reader.GetIndexedFrameCount(), 5u);
-    EXPECT_EQ(reader.GetRate(), 18u);
-    EXPECT_EQ(reader.GetScale(), 1u);
-    const std::vector<unsigned char> arrFrame = reader.ReadFrame(4);
-    KyCFieldBase decoded;
-    ASSERT_TRUE(KyCJPGCodec::Decode(arrFrame.data(), arrFrame.size(), decoded));
-    EXPECT_TRUE(KyTestIsMarkedPicture(decoded, 64, 48));
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    const std::vector<std::string> arrNames = catalogue();
+    ASSERT_EQ(arrNames.size(), 2u);
+    const SCameraVideoState state = m_pVdx->GetState();
+    EXPECT_EQ(state.arrCatalogue[0].nTime, nSecond);
+    EXPECT_EQ(
+        std::make_tuple(state.nCurrentIndex, state.nCurrentVideoIndex, state.nCurrentPictureIndex),
+        std::make_tuple(1, 1, -1));
+    EXPECT_EQ(KyTestUtf8(video().GetFileName(eVideoMediaTypeVideo, nullptr)),
+              KyTestUtf8(file(arrNames[1])));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(KyTestIsTimeStampedName(arrNames[i], ".avi"));
+        EXPECT_EQ(KyTestReadFile(file(arrNames[i])).substr(0, 4), "RIFF");
+        expectVideo(file(arrNames[i]), 2 + i);
+    }
 }
 
 TEST_F(KyCCameraVideoVDXRecordTest, RecordingWithoutFramesIsDeletedAndNotCatalogued) {
     enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    EXPECT_TRUE(m_pVdx->stopRecord());
-    EXPECT_FALSE(KyTestFileExists(file(L"~video.avi")));
-    EXPECT_FALSE(KyTestFileExists(file(m_pVdx->RecordFileName())));
-    EXPECT_EQ(m_pVdx->Count(), 0);
-    EXPECT_EQ(m_pVdx->Views(), "-1/-1/-1");
-    EXPECT_FALSE(m_pVdx->IsRunning());
-    // The pending fields stay until the next start.
-    EXPECT_FALSE(m_pVdx->RecordFileName().empty());
+    ASSERT_TRUE(video().StartVideo());
+    ASSERT_TRUE(video().StopVideo());
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    EXPECT_TRUE(catalogue().empty());
+    EXPECT_EQ(m_pVdx->GetState().nCurrentIndex, -1);
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, FileOfTheSameNameIsReplaced) {
+TEST_F(KyCCameraVideoVDXRecordTest, ExitDuringARecordingWhoseFinalMoveFailsKeepsTheTemporaryFile) {
     enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    const std::wstring strName = m_pVdx->RecordFileName();
-    ASSERT_TRUE(KyTestWriteFile(file(strName), "an older file"));
+    ASSERT_TRUE(video().StartVideo());
     record(2);
-    ASSERT_TRUE(m_pVdx->StopVideo());
-    EXPECT_EQ(KyTestReadFile(file(strName)).substr(0, 4), "RIFF");
-    EXPECT_EQ(m_pVdx->Names(), KyTestUtf8(strName));
+    m_Faults.Inject(KyPlatformFaults::eMove, L"~video.avi", KyPlatform::kErrorDiskFull);
+    video().Exit();
+    EXPECT_FALSE(video().IsRunning());
+    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
+    EXPECT_TRUE(catalogue().empty());
+    expectVideo(m_Dir.File(L"~video.avi"), 2);  // nothing lost
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, FailedFinalMoveKeepsTheTemporaryFile) {
+TEST_F(KyCCameraVideoVDXRecordTest, RecordingEndedByTheCameraIsFiledAtExit) {
     enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(m_pVdx->StartVideo());
+    ASSERT_TRUE(video().StartVideo());
     record(2);
-    m_Faults.Inject(KyPlatformFaults::eMove, m_pVdx->RecordFileName(), KyPlatform::kErrorDiskFull);
-    EXPECT_FALSE(m_pVdx->stopRecord());
-    EXPECT_TRUE(KyTestFileExists(file(L"~video.avi")));
-    EXPECT_FALSE(KyTestFileExists(file(m_pVdx->RecordFileName())));
-    EXPECT_EQ(m_pVdx->Count(), 0);
-    EXPECT_FALSE(m_pVdx->Started());
-    KyTestAviReader reader;
-    ASSERT_TRUE(reader.Open(file(L"~video.avi"))) << "nothing lost: " << reader.GetError();
-    EXPECT_EQ(reader.GetIndexedFrameCount(), 2u);
+    ASSERT_TRUE(camera().StopDisplay());  // the camera stops: the recording ends, not yet filed
+    EXPECT_FALSE(video().IsRunning());
+    EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    video().Exit();
+    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    ASSERT_EQ(catalogue().size(), 1u);
+    expectVideo(file(catalogue()[0]), 2);
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, ExitRecordDuringARecordingLeavesTheTemporaryFile) {
+TEST_F(KyCCameraVideoVDXRecordTest, DestroyingTheControllerFilesTheRecordingFirst) {
     enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    record(2);
-    EXPECT_TRUE(m_pVdx->exitRecord());
-    EXPECT_FALSE(m_pVdx->isRecordInitialized());
-    EXPECT_TRUE(m_pVdx->Started());  // not changed
-    EXPECT_TRUE(KyTestFileExists(file(L"~video.avi")));
-    EXPECT_EQ(m_pVdx->Count(), 0);
-    // With the worker stopped there is nothing to file.
-    EXPECT_TRUE(m_pVdx->stopRecord());
-    EXPECT_TRUE(KyTestFileExists(file(L"~video.avi")));
-    EXPECT_EQ(m_pVdx->Count(), 0);
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, NewRecordingFilesTheRunningOneFirst) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    const std::wstring strFirst = m_pVdx->RecordFileName();
-    record(2);
-    KyTestWaitForAFreshSecond();
-    ASSERT_TRUE(m_pVdx->startRecord());
-    const std::wstring strSecond = m_pVdx->RecordFileName();
-    EXPECT_NE(strSecond, strFirst);
-    EXPECT_EQ(m_pVdx->Names(), KyTestUtf8(strFirst));
+    ASSERT_TRUE(video().StartVideo());
     record(3);
-    ASSERT_TRUE(m_pVdx->StopVideo());
-    EXPECT_EQ(m_pVdx->Names(), KyTestUtf8(strFirst) + " " + KyTestUtf8(strSecond));
-    EXPECT_EQ(m_pVdx->Views(), "1/1/-1");
-    KyTestAviReader reader;
-    ASSERT_TRUE(reader.Open(file(strSecond))) << reader.GetError();
-    EXPECT_EQ(reader.GetIndexedFrameCount(), 3u);
+    m_pVdx.reset();
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    KyCCameraVideoVDX reader;
+    ASSERT_TRUE(reader.SetFilePath(m_Dir.Path()));
+    ASSERT_EQ(reader.GetState().arrCatalogue.size(), 1u);
+    expectVideo(m_Dir.File(reader.GetState().arrCatalogue[0].strFileName), 3);
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, StopRecordWithNothingStartedTouchesNothing) {
+TEST_F(KyCCameraVideoVDXRecordTest, WriterThatCannotOpenItsFileLeavesTheRecordingOff) {
     enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(KyTestWriteFile(file(L"~video.avi"), "x"));
-    EXPECT_TRUE(m_pVdx->stopRecord());
-    EXPECT_TRUE(KyTestFileExists(file(L"~video.avi")));
-    EXPECT_EQ(m_pVdx->Count(), 0);
+    m_Faults.Inject(KyPlatformFaults::eOpenForWrite, L"~video.avi", KyPlatform::kErrorDiskFull, 1);
+    EXPECT_FALSE(video().StartVideo());
+    EXPECT_FALSE(video().IsRunning());
+    EXPECT_FALSE(stats().bRecording);
+    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
+    EXPECT_TRUE(video().StartVideo());  // the next one opens
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, PictureIsFiledAndASecondInTheSameSecondIsRefused) {
+TEST_F(KyCCameraVideoVDXRecordTest, SmallerPictureIsCentredOnAClearedBorder) {
+    enterCamera(eVideoMediaTypeVideo);
+    // The pooled buffers first hold whole frames of an earlier recording.
+    ASSERT_TRUE(video().StartVideo());
+    record(3);
+    ASSERT_TRUE(video().StopVideo());
+    ASSERT_TRUE(video().StartVideo());
+    ASSERT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(40, 24)));
+    ASSERT_TRUE(KyTestWaitFor([&] { return stats().nFramesWritten == 1; }));
+    ASSERT_TRUE(video().StopVideo());
+    // The display gets the picture; the video the frame, black above and below it.
+    ASSERT_TRUE(m_Live.Pull());
+    EXPECT_EQ(m_Live.GetLastFrame().size, KyCSize2(40, 24));
+    KyTestVideoProbe probe;
+    if (KyTestHaveFfmpeg()) {
+        ASSERT_TRUE(
+            KyTestProbeVideo(video().GetFileName(eVideoMediaTypeVideo, nullptr), false, probe))
+            << probe.strError;
+        EXPECT_NEAR(probe.nTopCr, 128, 12);
+        EXPECT_NEAR(probe.nBottomCb, 128, 12);
+    }
+}
+
+// A camera at each rate into the video's 18 frames per second: pacing repeats frames to keep
+// real time, and never drops one.
+class KyCCameraVideoVDXPacingTest : public KyCCameraVideoVDXRecordTest,
+                                    public ::testing::WithParamInterface<int> {};
+
+TEST_P(KyCCameraVideoVDXPacingTest, VideoKeepsEighteenFramesPerSecondOfRealTime) {
+    const int nRate = GetParam(), nFrames = 12;
+    const std::uint64_t nExpected = nRate >= 18 ? nFrames : nFrames * 18 / nRate;
+    enterCamera(eVideoMediaTypeVideo);
+    ASSERT_TRUE(video().StartVideo());
+    for (int i = 0; i < nFrames; ++i) {
+        m_Clock.AdvanceNs(1000000000 / nRate);
+        record(1);
+    }
+    const SRecordingStatistics running = stats();
+    EXPECT_EQ(running.nFramesDelivered, static_cast<std::uint64_t>(nFrames));
+    EXPECT_GE(running.nFramesWritten, nExpected - 1);
+    EXPECT_LE(running.nFramesWritten, nExpected);
+    EXPECT_EQ(running.nFramesRepeated, running.nFramesWritten - nFrames);
+    EXPECT_EQ(running.nFramesDropped, 0u);
+    EXPECT_GT(running.nBytesWritten, 0u);
+    EXPECT_NEAR(running.fElapsedS, nFrames * 1.0 / nRate, 0.01);
+
+    ASSERT_TRUE(video().StopVideo());
+    m_Clock.AdvanceMs(5000);  // the last recording's length stays as it was
+    EXPECT_NEAR(stats().fElapsedS, nFrames * 1.0 / nRate, 0.01);
+    EXPECT_FALSE(stats().bRecording);
+    ASSERT_EQ(catalogue().size(), 1u);
+    expectVideo(file(catalogue()[0]), running.nFramesWritten);
+}
+
+INSTANTIATE_TEST_SUITE_P(CameraRates, KyCCameraVideoVDXPacingTest, ::testing::Values(6, 9, 18, 36),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::to_string(info.param) + "fps";
+                         });
+
+TEST_F(KyCCameraVideoVDXRecordTest, StalledWriterFillsTheQueueAndDropsTheRest) {
+    recordWithTheWriterHeld(15);
+    const SRecordingStatistics stalled = stats();
+    m_pVdx->HoldWriterForTesting(false);
+    EXPECT_EQ(stalled.nFramesDelivered, 15u);
+    // The loop may hold one frame while it waits for the writer.
+    EXPECT_GE(stalled.nFramesWaiting, 9u);
+    EXPECT_LE(stalled.nFramesWaiting, 10u);
+    EXPECT_GE(stalled.nFramesDropped, 4u);
+    ASSERT_TRUE(
+        KyTestWaitFor([&] { return stats().nFramesWritten == 15 - stalled.nFramesDropped; }));
+    EXPECT_TRUE(accountsForEveryCopy(stats()));
+}
+
+TEST_F(KyCCameraVideoVDXRecordTest, StopLetsTheQueueDrainFirst) {
+    recordWithTheWriterHeld(5);
+    EXPECT_GE(stats().nFramesWaiting, 4u);
+    std::future<bool> stopped = std::async(std::launch::async, [&] { return video().StopVideo(); });
+    m_pVdx->HoldWriterForTesting(false);
+    EXPECT_TRUE(stopped.get());
+    EXPECT_EQ(stats().nFramesWritten, 5u);
+    ASSERT_EQ(catalogue().size(), 1u);
+    expectVideo(file(catalogue()[0]), 5);
+}
+
+TEST_F(KyCCameraVideoVDXRecordTest, StopGivesUpOnAStuckQueueAndClearsIt) {
+    recordWithTheWriterHeld(5);
+    std::future<bool> stopped = std::async(std::launch::async, [&] { return video().StopVideo(); });
+    const bool bEnded = KyTestWaitFor([&] { return !stats().bRecording; }, 10000);
+    const unsigned nWaiting = stats().nFramesWaiting;
+    m_pVdx->HoldWriterForTesting(false);
+    EXPECT_TRUE(stopped.get());
+    EXPECT_TRUE(bEnded);
+    EXPECT_EQ(nWaiting, 0u);
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+}
+
+TEST_F(KyCCameraVideoVDXRecordTest, StopKeepsTheWaitingFramesForAPendingCapture) {
+    std::future<bool> captured = captureThenRecord();
+    // A camera a second late: more copies are due than the stalled queue takes, so the capture
+    // still waits for its frame when the recording stops.
+    m_pVdx->HoldWriterForTesting(true);
+    m_Clock.AdvanceMs(1000);
+    EXPECT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    std::future<bool> stopped = std::async(std::launch::async, [&] { return video().StopVideo(); });
+    const bool bEnded = KyTestWaitFor([&] { return !stats().bRecording; }, 10000);
+    const unsigned nWaiting = stats().nFramesWaiting;
+    m_pVdx->HoldWriterForTesting(false);
+    EXPECT_TRUE(stopped.get());
+    EXPECT_TRUE(bEnded);
+    EXPECT_GE(nWaiting, 9u);
+    ASSERT_TRUE(captured.get());
+    const std::vector<SCatalogueEntry> arrEntries = m_pVdx->GetState().arrCatalogue;
+    EXPECT_EQ(std::count_if(arrEntries.begin(), arrEntries.end(),
+                            [](const SCatalogueEntry& entry) {
+                                return entry.eMediaType == eVideoMediaTypePicture;
+                            }),
+              1);
+    EXPECT_EQ(stats().nFramesWaiting, 0u);  // the capture took one and let the rest go
+}
+
+TEST_F(KyCCameraVideoVDXRecordTest, CaptureDuringARecordingLeavesItsQueuedFramesToTheVideo) {
+    std::future<bool> captured = captureThenRecord();
+    m_pVdx->HoldWriterForTesting(true);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    const bool bCaptured = captured.get();
+    const unsigned nWaiting = stats().nFramesWaiting;
+    m_pVdx->HoldWriterForTesting(false);
+    EXPECT_TRUE(bCaptured);
+    EXPECT_GE(nWaiting, 2u);
+    EXPECT_TRUE(KyTestWaitFor([&] { return stats().nFramesWritten == 3; }));
+    EXPECT_TRUE(video().IsRunning());
+    ASSERT_TRUE(video().StopVideo());
+    const SCameraVideoState state = m_pVdx->GetState();
+    ASSERT_EQ(state.arrCatalogue.size(), 2u);
+    EXPECT_EQ(state.arrCatalogue[0].eMediaType, eVideoMediaTypePicture);
+    EXPECT_EQ(state.arrCatalogue[1].eMediaType, eVideoMediaTypeVideo);
+    EXPECT_EQ(
+        std::make_tuple(state.nCurrentIndex, state.nCurrentVideoIndex, state.nCurrentPictureIndex),
+        std::make_tuple(1, 1, 0));
+}
+
+TEST_F(KyCCameraVideoVDXRecordTest, PictureIsFiledUprightAndASecondInTheSameSecondIsRefused) {
     enterCamera(eVideoMediaTypePicture);
     KyTestWaitForAFreshSecond();
     std::future<bool> captured =
-        std::async(std::launch::async, [&] { return m_pVdx->StartVideo(); });
+        std::async(std::launch::async, [&] { return video().StartVideo(); });
     while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-        KyTestDeliverMarked(camera(), KyCSize2(64, 48));
+        KyTestDeliverMarked(camera(), kFrame);
     ASSERT_TRUE(captured.get());
-    EXPECT_EQ(KyTestTakeVideoMessages(), 1);
-    EXPECT_FALSE(m_pVdx->IsRunning());
-    ASSERT_EQ(m_pVdx->Count(), 1);
-    const std::string strName = m_pVdx->Names();
-    EXPECT_TRUE(KyTestIsTimeStampedName(strName, ".jpg"));
-    EXPECT_EQ(m_pVdx->Views(), "0/-1/0");
-    EXPECT_FALSE(KyTestFileExists(file(L"~picture.jpg")));
-    const std::string strBytes = KyTestReadFile(file(std::wstring(strName.begin(), strName.end())));
+    EXPECT_FALSE(video().IsRunning());
+    const std::vector<std::string> arrNames = catalogue();
+    ASSERT_EQ(arrNames.size(), 1u);
+    EXPECT_TRUE(KyTestIsTimeStampedName(arrNames[0], ".jpg"));
+    EXPECT_EQ(m_pVdx->GetState().nCurrentPictureIndex, 0);
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~picture.jpg")));
+    const std::string strBytes = KyTestReadFile(file(arrNames[0]));
     KyCFieldBase decoded;
     ASSERT_TRUE(KyCJPGCodec::Decode(reinterpret_cast<const unsigned char*>(strBytes.data()),
                                     strBytes.size(), decoded));
     EXPECT_TRUE(KyTestIsMarkedPicture(decoded, 64, 48));
+    // Done capturing: later frames are not kept for it.
+    const unsigned nWaiting = stats().nFramesWaiting;
+    ASSERT_TRUE(KyTestDeliverMarked(camera(), kFrame));
+    EXPECT_EQ(stats().nFramesWaiting, nWaiting);
 
-    // Within the same second the name is taken: refused at once, without waiting for a frame.
-    const Clock::time_point start = Clock::now();
-    EXPECT_FALSE(m_pVdx->capturePicture());
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(5));
-    EXPECT_EQ(m_pVdx->Count(), 1);
+    // Within the same second the name is taken.
+    if (KyPlatform::Time64() == m_pVdx->GetState().arrCatalogue[0].nTime) {
+        EXPECT_FALSE(video().StartVideo());
+        EXPECT_EQ(catalogue().size(), 1u);
+    }
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, PictureDuringARecordingLeavesTheRecordingRunning) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(m_pVdx->StartVideo());
-    record(1);
-    std::future<bool> captured =
-        std::async(std::launch::async, [&] { return m_pVdx->capturePicture(); });
-    while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-        KyTestDeliverMarked(camera(), KyCSize2(64, 48));
-    ASSERT_TRUE(captured.get());
-    EXPECT_TRUE(m_pVdx->IsRunning());
-    ASSERT_TRUE(m_pVdx->StopVideo());
-    EXPECT_EQ(m_pVdx->Types(), "P V");
-    EXPECT_EQ(m_pVdx->Views(), "1/1/0");
-}
+// Captures that come to nothing: no file, no entry, the worker still running.
+struct SNoPictureCase {
+    const char* pszName;
+    int nFormatAnswer;
+    bool bFrames;
+    unsigned nFaults;  // on "~picture.jpg"
+};
 
-TEST_F(KyCCameraVideoVDXRecordTest, PictureWithoutFramesGivesUpAfterItsTimeOut) {
+class KyCCameraVideoVDXNoPictureTest : public KyCCameraVideoVDXRecordTest,
+                                       public ::testing::WithParamInterface<SNoPictureCase> {};
+
+TEST_P(KyCCameraVideoVDXNoPictureTest, CaptureFailsAndLeavesNothing) {
+    const SNoPictureCase& c = GetParam();
+    m_pVdx->SetCaptureWaitForTesting(20, 10);
+    m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
+    if (c.nFaults != 0)
+        m_Faults.Inject(c.nFaults, L"~picture.jpg", KyPlatform::kErrorDiskFull);
     enterCamera(eVideoMediaTypePicture);
-    m_pVdx->Record().SetCaptureWaitForTesting(20, 10);  // 200 ms instead of 20 s
-    EXPECT_FALSE(m_pVdx->StartVideo());                 // no frame comes
-    EXPECT_EQ(m_pVdx->Count(), 0);
-    EXPECT_FALSE(KyTestFileExists(file(L"~picture.jpg")));
-    EXPECT_TRUE(m_pVdx->isRecordInitialized());
+    const int nBytes = c.nFormatAnswer == 15 ? 4 : 1;
+    std::future<bool> captured =
+        std::async(std::launch::async, [&] { return video().StartVideo(); });
+    while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
+        if (c.bFrames)
+            KyTestDeliverMarked(camera(), kFrame, nBytes);
+    }
+    EXPECT_FALSE(captured.get());
+    EXPECT_TRUE(catalogue().empty());
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~picture.jpg")));
+    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Causes, KyCCameraVideoVDXNoPictureTest,
+    ::testing::Values(SNoPictureCase{"NoFrame", 15, false, 0},
+                      SNoPictureCase{"GreyFrames", 8, true, 0},
+                      SNoPictureCase{"UnwritableFile", 15, true, KyPlatformFaults::eOpenForWrite}),
+    [](const ::testing::TestParamInfo<SNoPictureCase>& info) { return info.param.pszName; });

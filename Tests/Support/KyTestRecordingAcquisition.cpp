@@ -11,57 +11,40 @@ KyTestRecordingAcquisition::~KyTestRecordingAcquisition() {
 
 void KyTestRecordingAcquisition::Install() {
     RUXComponentFactory::SetAcquisition(this);
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bInstalled = true;
+    locked([&] { m_bInstalled = true; });
 }
 
 void KyTestRecordingAcquisition::Uninstall() {
-    bool bInstalled;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        bInstalled = m_bInstalled;
-        m_bInstalled = false;
-    }
-    if (bInstalled)
+    if (locked([&] { return std::exchange(m_bInstalled, false); }))
         RUXComponentFactory::SetAcquisition(nullptr);
 }
 
 void KyTestRecordingAcquisition::NameSource(const void* pSource, const std::string& strName) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_mapNames[pSource] = strName;
+    locked([&] { m_mapNames[pSource] = strName; });
 }
 
 std::vector<std::string> KyTestRecordingAcquisition::TakeCalls() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    std::vector<std::string> arrCalls;
-    arrCalls.swap(m_arrCalls);
-    return arrCalls;
+    return locked([&] { return std::exchange(m_arrCalls, {}); });
 }
 
 IAcquireDisplaySource* KyTestRecordingAcquisition::GetDisplaySource() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_pSource;
+    return locked([&] { return m_pSource; });
 }
 
 void KyTestRecordingAcquisition::SetStartResult(int nResult) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_nStartResult = nResult;
+    locked([&] { m_nStartResult = nResult; });
 }
 
 void KyTestRecordingAcquisition::SetStopResult(bool bResult) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bStopResult = bResult;
+    locked([&] { m_bStopResult = bResult; });
 }
 
 void KyTestRecordingAcquisition::SetReady(bool bReady) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bReady = bReady;
+    locked([&] { m_bReady = bReady; });
 }
 
 void KyTestRecordingAcquisition::SetImageSize(int nWidth, int nHeight) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_nWidth = nWidth;
-    m_nHeight = nHeight;
+    locked([&] { m_nWidth = nWidth, m_nHeight = nHeight; });
 }
 
 void KyTestRecordingAcquisition::GetImageSize(int* pnHeight, int* pnWidth) {
@@ -75,14 +58,10 @@ void KyTestRecordingAcquisition::GetImageSize(int* pnHeight, int* pnWidth) {
 
 void KyTestRecordingAcquisition::SetDisplaySource(IAcquireDisplaySource* pSource) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    std::string strName = "unnamed";
-    if (pSource == nullptr) {
-        strName = "null";
-    } else {
-        auto it = m_mapNames.find(pSource);
-        if (it != m_mapNames.end())
-            strName = it->second;
-    }
+    const auto it = m_mapNames.find(pSource);
+    const std::string strName = pSource == nullptr       ? "null"
+                                : it == m_mapNames.end() ? "unnamed"
+                                                         : it->second;
     m_arrCalls.push_back("SetDisplaySource(" + strName + ")");
     m_pSource = pSource;
 }
@@ -90,8 +69,7 @@ void KyTestRecordingAcquisition::SetDisplaySource(IAcquireDisplaySource* pSource
 int KyTestRecordingAcquisition::StartAcquisition(int nMode) {
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_arrCalls.push_back("StartAcquisition(" + std::to_string(nMode) + ")");
-    if (m_nStartResult == 0)
-        m_bRunning = true;
+    m_bRunning = m_bRunning || m_nStartResult == 0;
     return m_nStartResult;
 }
 

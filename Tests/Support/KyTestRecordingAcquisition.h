@@ -4,6 +4,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KyIAcquisition.h"
@@ -42,6 +43,12 @@ public:
     bool IsAcquisitionReady() override;
 
 private:
+    template <class Action>
+    auto locked(Action action) const {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return action();
+    }
+
     mutable std::mutex m_Mutex;  // guards every field below; never held while calling out
     mutable std::vector<std::string> m_arrCalls;
     std::map<const void*, std::string> m_mapNames;

@@ -1,8 +1,9 @@
-// The recording fake display.
+// The one fake display: frames kept, calls logged, pictures pulled.
 #include "KyTestRecordingDisplay.h"
 
 #include <chrono>
 #include <cstring>
+#include <utility>
 
 #include "KyCTestPattern.h"
 
@@ -23,20 +24,15 @@ void KyTestRecordingDisplay::logCall(const std::string& strCall) {
 }
 
 IAcquireDisplay* KyTestRecordingDisplay::GetDisplay(int nIndex) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    logCall("GetDisplay(" + std::to_string(nIndex) + ")");
+    log("GetDisplay(" + std::to_string(nIndex) + ")");
     return this;
 }
 
 unsigned char* KyTestRecordingDisplay::GetBitmapBuffer(KyCSize2 size, int* pnPitch,
                                                        unsigned nBitsPerPixel) {
-    unsigned nDelayMs = 0;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        logCall("GetBitmapBuffer(" + std::to_string(size.nWidth) + "x" +
-                std::to_string(size.nHeight) + "," + std::to_string(nBitsPerPixel) + ")");
-        nDelayMs = m_nDelayMs;
-    }
+    log("GetBitmapBuffer(" + std::to_string(size.nWidth) + "x" + std::to_string(size.nHeight) +
+        "," + std::to_string(nBitsPerPixel) + ")");
+    const unsigned nDelayMs = locked([&] { return m_nDelayMs; });
     if (nDelayMs)
         std::this_thread::sleep_for(std::chrono::milliseconds(nDelayMs));
     std::lock_guard<std::mutex> lock(m_Mutex);
@@ -101,69 +97,108 @@ void KyTestRecordingDisplay::ReleaseBitmapBuffer(bool bValid) {
         onRelease(bValid);
 }
 
-void KyTestRecordingDisplay::SetRefuseBuffers(bool bRefuse) {
+void KyTestRecordingDisplay::StartDisplay(bool bStart) {
+    log(bStart ? "StartDisplay(true)" : "StartDisplay(false)");
+}
+
+bool KyTestRecordingDisplay::StopDisplay() {
+    log("StopDisplay");
+    return true;
+}
+
+int KyTestRecordingDisplay::GetPixelFormat() {
+    log("GetPixelFormat");
+    return locked([&] { return m_nFormat; });
+}
+
+void KyTestRecordingDisplay::SetBitmapSize(KyCSize2 size) {
+    log("SetBitmapSize(" + std::to_string(size.nWidth) + "x" + std::to_string(size.nHeight) + ")");
+    KyCAcquireDisplayBase::SetBitmapSize(size);
+}
+
+KyCSize2 KyTestRecordingDisplay::GetBitmapSize() {
+    log("GetBitmapSize");
+    return KyCAcquireDisplayBase::GetBitmapSize();
+}
+
+void KyTestRecordingDisplay::SetPictureCallback(CbPictureCallback callback) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bRefuse = bRefuse;
+    logCall(callback.IsValid() ? "SetPictureCallback(set)" : "SetPictureCallback(empty)");
+    std::swap(m_Callback, callback);  // the old one goes after the lock
+}
+
+bool KyTestRecordingDisplay::Pull() {
+    CbPictureCallback callback = locked([&] { return m_Callback; });
+    if (!callback.IsValid())
+        return false;
+    callback(this);
+    return true;
+}
+
+void KyTestRecordingDisplay::SetPixelFormatAnswer(int nFormat) {
+    locked([&] { m_nFormat = nFormat; });
+}
+
+bool KyTestRecordingDisplay::HasCallback() const {
+    return locked([&] { return m_Callback.IsValid(); });
+}
+
+void KyTestRecordingDisplay::SetRefuseBuffers(bool bRefuse) {
+    locked([&] { m_bRefuse = bRefuse; });
 }
 
 void KyTestRecordingDisplay::SetBottomUp(bool bBottomUp) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bBottomUp = bBottomUp;
+    locked([&] { m_bBottomUp = bBottomUp; });
 }
 
 void KyTestRecordingDisplay::SetGetBufferDelayMs(unsigned nDelayMs) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_nDelayMs = nDelayMs;
+    locked([&] { m_nDelayMs = nDelayMs; });
 }
 
 void KyTestRecordingDisplay::SetOnRelease(std::function<void(bool)> onRelease) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_OnRelease = std::move(onRelease);
+    locked([&] { m_OnRelease = std::move(onRelease); });
 }
 
 void KyTestRecordingDisplay::Close() {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    m_bClosed = true;
+    locked([&] { m_bClosed = true; });
 }
 
 std::vector<std::string> KyTestRecordingDisplay::GetCalls() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_arrCalls;
+    return locked([&] { return m_arrCalls; });
+}
+
+std::vector<std::string> KyTestRecordingDisplay::TakeCalls() {
+    std::vector<std::string> arrCalls;
+    locked([&] { arrCalls.swap(m_arrCalls); });
+    return arrCalls;
 }
 
 std::string KyTestRecordingDisplay::GetLastCall() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_strLastCall;
+    return locked([&] { return m_strLastCall; });
 }
 
 unsigned KyTestRecordingDisplay::GetFrameCount() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nFrames;
+    return locked([&] { return m_nFrames; });
 }
 
 unsigned KyTestRecordingDisplay::GetInvalidReleases() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nInvalid;
+    return locked([&] { return m_nInvalid; });
 }
 
 unsigned KyTestRecordingDisplay::GetLateCalls() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_nLateCalls;
+    return locked([&] { return m_nLateCalls; });
 }
 
 bool KyTestRecordingDisplay::GuardsIntact() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_bGuardsIntact;
+    return locked([&] { return m_bGuardsIntact; });
 }
 
 KyTestRecordingDisplay::Frame KyTestRecordingDisplay::GetLastFrame() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_LastFrame;
+    return locked([&] { return m_LastFrame; });
 }
 
 std::vector<unsigned> KyTestRecordingDisplay::GetFrameNumbers() const {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return m_arrFrameNumbers;
+    return locked([&] { return m_arrFrameNumbers; });
 }
 
 bool KyTestRecordingDisplay::WaitForFrames(unsigned nMinCount, unsigned nTimeoutMs) const {

@@ -1,4 +1,5 @@
-// A fake display (and its own display source) that keeps what a producer writes into it.
+// The one fake display (and its own display source): keeps what a producer writes into it, logs
+// what its client calls and pulls pictures through the client's callback.
 #pragma once
 
 #include <condition_variable>
@@ -14,9 +15,12 @@
 // GetBitmapBuffer hands out a buffer of the requested size with guard bytes after every row
 // (optionally bottom-up: a negative pitch); ReleaseBitmapBuffer(true) copies the rows out, in the
 // producer's order (row r at address + r * pitch), into a frame. The call log keeps the first
-// 1000 calls: "GetDisplay(0)", "GetBitmapBuffer(640x480,32)", "ReleaseBitmapBuffer(true)".
+// 1000 calls: "GetDisplay(0)", "GetBitmapBuffer(640x480,32)", "ReleaseBitmapBuffer(true)", and
+// the display face: "SetBitmapSize(64x48)", "SetPixelFormat(15)", "SetPictureCallback(set)" or
+// "(empty)", "SetDisplayState(0)", "ResetDisplay", "StartDisplay(true)", "StopDisplay",
+// "UpdateDisplay(0)", "GetBitmapSize", "GetPixelFormat".
 // After Close, every call is counted as late (a producer that promised to stop did not).
-// Any thread may call; the fields are guarded.
+// Any thread may call; the fields are guarded, and no lock is held while calling out.
 class KyTestRecordingDisplay : public KyCAcquireDisplayBase, public IAcquireDisplaySource {
 public:
     struct Frame {
@@ -37,6 +41,22 @@ public:
     IAcquireDisplay* GetDisplay(int nIndex) override;
     unsigned char* GetBitmapBuffer(KyCSize2 size, int* pnPitch, unsigned nBitsPerPixel) override;
     void ReleaseBitmapBuffer(bool bValid) override;
+    void UpdateDisplay(int nFlags) override {
+        log("UpdateDisplay(" + std::to_string(nFlags) + ")");
+    }
+    void StartDisplay(bool bStart) override;
+    bool StopDisplay() override;
+    void SetPixelFormat(int nFormat) override {
+        log("SetPixelFormat(" + std::to_string(nFormat) + ")");
+    }
+    int GetPixelFormat() override;
+    void SetBitmapSize(KyCSize2 size) override;
+    KyCSize2 GetBitmapSize() override;
+    void SetPictureCallback(CbPictureCallback callback) override;
+    void SetDisplayState(int nState) override {
+        log("SetDisplayState(" + std::to_string(nState) + ")");
+    }
+    void ResetDisplay() override { log("ResetDisplay"); }
 
     // Behaviour.
     void SetRefuseBuffers(bool bRefuse);
@@ -45,11 +65,18 @@ public:
     // Called at the end of every ReleaseBitmapBuffer, on the producer's thread, no lock held.
     void SetOnRelease(std::function<void(bool)> onRelease);
     void Close();
+    // What GetPixelFormat answers (15 until set); SetPixelFormat does not change it.
+    void SetPixelFormatAnswer(int nFormat);
+    // The client's side: calls its picture callback with this display as the target; false
+    // without one.
+    bool Pull();
 
     // What happened.
     std::vector<std::string> GetCalls() const;
+    std::vector<std::string> TakeCalls();  // the log so far, emptied
     // The latest call, also once the log is full.
     std::string GetLastCall() const;
+    bool HasCallback() const;
     unsigned GetFrameCount() const;  // valid releases of a handed-out buffer
     unsigned GetInvalidReleases() const;
     unsigned GetLateCalls() const;
@@ -59,7 +86,15 @@ public:
     bool WaitForFrames(unsigned nMinCount, unsigned nTimeoutMs) const;
 
 private:
+    template <class Action>
+    auto locked(Action action) const {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return action();
+    }
     void logCall(const std::string& strCall);  // with m_Mutex held
+    void log(const std::string& strCall) {
+        locked([&] { logCall(strCall); });
+    }
 
     mutable std::mutex m_Mutex;  // guards every field below; not held while calling out
     mutable std::condition_variable m_FrameAdded;
@@ -69,6 +104,8 @@ private:
     bool m_bBottomUp = false;
     unsigned m_nDelayMs = 0;
     std::function<void(bool)> m_OnRelease;
+    CbPictureCallback m_Callback;
+    int m_nFormat = 15;
     bool m_bClosed = false;
     unsigned m_nLateCalls = 0;
     // The buffer handed out, written by the producer without the lock.

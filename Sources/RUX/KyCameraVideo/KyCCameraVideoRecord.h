@@ -94,6 +94,10 @@ public:
     // Tests shorten the capture's wait for a frame; the product keeps 2000 x 10 ms. Called while
     // no capture runs.
     void SetCaptureWaitForTesting(int nAttempts, unsigned nAttemptMs);
+    // Tests stall the recording loop: while the calling thread holds the writer (true), the loop
+    // cannot write and frames wait in the queue; false on the same thread lets it go. Taken with
+    // no other lock of this worker held, as m_WriterLock always is.
+    void HoldWriterForTesting(bool bHold) KY_NO_THREAD_SAFETY_ANALYSIS;
 
     // Display source face: this worker's display face, whatever the index.
     IAcquireDisplay* GetDisplay(int nIndex) override;

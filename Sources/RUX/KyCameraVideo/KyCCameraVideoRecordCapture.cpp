@@ -58,6 +58,13 @@ void KyCCameraVideoRecord::SetCaptureWaitForTesting(int nAttempts, unsigned nAtt
     m_nCaptureAttemptMs = nAttemptMs;
 }
 
+void KyCCameraVideoRecord::HoldWriterForTesting(bool bHold) {
+    if (bHold)
+        m_WriterLock.Enter();
+    else
+        m_WriterLock.Leave();
+}
+
 bool KyCCameraVideoRecord::savePicture(const std::wstring& strFileName, const KyCFieldBase& frame,
                                        int nPixelFormat, float fQuality) {
     if (nPixelFormat != kPixelFormatBGRA)

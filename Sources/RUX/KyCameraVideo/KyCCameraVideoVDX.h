@@ -75,6 +75,12 @@ public:
     SCameraVideoState GetState() const;
     // The record worker's statistics of the recording in progress, or of the last one.
     SRecordingStatistics GetRecordingStatistics() const;
+    // Test hooks of the record worker (not in the interface's table): a shorter wait of a capture
+    // for its frame (the product keeps 2000 x 10 ms; call while no capture runs), and the
+    // recording loop stalled while the calling thread holds the writer (true, then false on the
+    // same thread, holding no lock of this component).
+    void SetCaptureWaitForTesting(int nAttempts, unsigned nAttemptMs);
+    void HoldWriterForTesting(bool bHold);
 
 protected:
     const CbReferenceCounter<unsigned int>& getReferenceCounter() const override;

@@ -1,4 +1,5 @@
-// The controller's read-only views: its state and the recording statistics, as snapshots.
+// The controller's read-only views (its state and the recording statistics, as snapshots) and
+// the test hooks of its record worker.
 #include "KyCCameraVideoVDX.h"
 
 #include <utility>
@@ -29,4 +30,12 @@ SCameraVideoState KyCCameraVideoVDX::GetState() const {
 
 SRecordingStatistics KyCCameraVideoVDX::GetRecordingStatistics() const {
     return m_Record.GetStatistics();
+}
+
+void KyCCameraVideoVDX::SetCaptureWaitForTesting(int nAttempts, unsigned nAttemptMs) {
+    m_Record.SetCaptureWaitForTesting(nAttempts, nAttemptMs);
+}
+
+void KyCCameraVideoVDX::HoldWriterForTesting(bool bHold) {
+    m_Record.HoldWriterForTesting(bHold);
 }
