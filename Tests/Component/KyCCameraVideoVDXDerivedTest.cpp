@@ -1,10 +1,13 @@
-// The catalogue and file operations the controller offers to a host's derived class, on a
-// catalogue built by a scan of real files.
+// What the controller and its record worker offer a host's derived classes: catalogue and file
+// operations on a catalogue built by a scan of real files, and the recording's own answers.
 #include <gtest/gtest.h>
 
 #include <climits>
 
+#include "KyCCameraVideoRecord.h"
 #include "KyTestComponent.h"
+#include "KyTestRecordingAcquisition.h"
+#include "KyTestRecordingDisplay.h"
 #include "KyTestTempDir.h"
 
 namespace {
@@ -21,6 +24,13 @@ public:
     using KyCCameraVideoVDX::findMediaFilename;
     using KyCCameraVideoVDX::getPreviousIndex;
     using KyCCameraVideoVDX::setCurrentIndex;
+    using KyCCameraVideoVDX::stopRecord;
+};
+
+class KyTestDerivedRecord : public KyCCameraVideoRecord {
+public:
+    KyTestDerivedRecord() : KyCCameraVideoRecord(eThreadPriorityNormal) {}
+    using KyCCameraVideoRecord::savePicture;
 };
 
 class KyCCameraVideoVDXDerivedTest : public ::testing::Test {
@@ -83,6 +93,35 @@ TEST_F(KyCCameraVideoVDXDerivedTest, CopyFileOverwritesItsTargetAndRefusesBadPat
     EXPECT_FALSE(m_Vdx.copyFile(m_Dir.File(L"a.avi"), L""));
     EXPECT_FALSE(m_Vdx.copyFile(m_Dir.File(L"missing.avi"), m_Dir.File(L"c.avi")));
     EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"c.avi")));
+}
+
+TEST(KyCCameraVideoVDXDerivedStopTest, StopRecordFailsOutsideCameraModeAndHasNothingToStopInIt) {
+    KyTestRecordingAcquisition acquisition;
+    acquisition.Install();
+    KyTestRecordingDisplay live;
+    KyTestTempDir dir;
+    KyTestDerivedVDX vdx;
+    vdx.SetLiveBitmapHandler(&live);
+    ASSERT_TRUE(vdx.SetFilePath(dir.Path()));
+    EXPECT_FALSE(vdx.stopRecord());
+    ASSERT_TRUE(vdx.SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+    EXPECT_TRUE(vdx.stopRecord());
+    EXPECT_FALSE(vdx.GetState().bRecording);
+    KyTestTakeVideoMessages();
+}
+
+TEST(KyCCameraVideoRecordDerivedTest, AnIdleWorkerCapturesNothingAndPicturesNeedBGRAPixels) {
+    KyTestTempDir dir;
+    KyTestDerivedRecord record;
+    EXPECT_FALSE(record.CapturePicture(dir.File(L"idle.jpg")));
+    const KyCFieldBase frame(KyCRect2(0, 0, 7, 7), 4, 0);
+    EXPECT_FALSE(record.savePicture(dir.File(L"grey.jpg"), frame, 16, 0.9f));
+    EXPECT_FALSE(record.savePicture(dir.File(L"empty.jpg"), KyCFieldBase(), 15, 0.9f));
+    EXPECT_TRUE(record.savePicture(dir.File(L"bgra.jpg"), frame, 15, 0.9f));
+    EXPECT_FALSE(KyTestFileExists(dir.File(L"idle.jpg")));
+    EXPECT_FALSE(KyTestFileExists(dir.File(L"grey.jpg")));
+    EXPECT_FALSE(KyTestFileExists(dir.File(L"empty.jpg")));
+    EXPECT_TRUE(KyTestFileExists(dir.File(L"bgra.jpg")));
 }
 
 }  // namespace

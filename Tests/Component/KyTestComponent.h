@@ -10,8 +10,6 @@
 
 #include "KyCCameraVideoVDX.h"
 #include "KyPlatform.h"
-// The recording side's tests still use it; it goes with their rewrite.
-#include "KyTestCameraVideoVDX.h"
 
 // A live display source that the recording acquisition logs by name.
 class KyTestDisplaySource : public IAcquireDisplaySource {
