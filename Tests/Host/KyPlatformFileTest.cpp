@@ -12,7 +12,6 @@
 #include "KyPlatformTime.h"
 #include "KyStringConvert.h"
 #include "KyTestFiles.h"
-#include "KyTestPlatformFaults.h"
 #include "KyTestTempDir.h"
 
 using namespace KyPlatform;
@@ -74,7 +73,6 @@ protected:
     }
 
     KyTestTempDir m_Dir;
-    KyTestPlatformFaults m_Faults;
 };
 
 enum EOperation { eMove, eDelete, eCopy, eCopyNoOverwrite, eCreateDirectory, eOpen, eSize, eFind };
@@ -97,23 +95,19 @@ const SFileCase kFileCases[] = {
     {"MoveOfAMissingFile", eMove, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
     {"MoveIntoAMissingDirectory", eMove, L"a.avi", L"nodir|a.avi", kErrorPathNotFound, kUntouched},
     {"DeleteRemoves", eDelete, L"a.avi", L"", kErrorSuccess, "b.avi=b sub/"},
-    {"DeleteThroughBackslashes", eDelete, L"\\\\a.avi", L"", kErrorSuccess, "b.avi=b sub/"},
     {"DeleteOfAMissingFile", eDelete, L"x.avi", L"", kErrorFileNotFound, kUntouched},
-    {"DeleteInAMissingDirectory", eDelete, L"nodir|a.avi", L"", kErrorPathNotFound, kUntouched},
     {"DeleteOfADirectory", eDelete, L"sub", L"", kErrorAccessDenied, kUntouched},
     {"CopyOverwrites", eCopy, L"a.avi", L"b.avi", kErrorSuccess, "a.avi=a b.avi=a sub/"},
-    {"CopyToANewFile", eCopy, L"a.avi", L"c.avi", kErrorSuccess, "a.avi=a b.avi=b c.avi=a sub/"},
     {"CopyNoOverwrite", eCopyNoOverwrite, L"a.avi", L"b.avi", kErrorFileExists, kUntouched},
     {"CopyOntoItself", eCopy, L"a.avi", L"a.avi", kErrorGeneric, kUntouched},
     {"CopyOfAMissingFile", eCopy, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
     {"CreateDirectory", eCreateDirectory, L"d", L"", kErrorSuccess, "a.avi=a b.avi=b d/ sub/"},
     {"CreateAnExistingDirectory", eCreateDirectory, L"sub", L"", kErrorAlreadyExists, kUntouched},
-    {"CreateAnOrphanDirectory", eCreateDirectory, L"nodir|d", L"", kErrorPathNotFound, kUntouched},
     {"OpenInAMissingDirectory", eOpen, L"nodir|c.avi", L"", kErrorPathNotFound, kUntouched},
+    {"SizeOfAFile", eSize, L"a.avi", L"", kErrorSuccess, kUntouched},
     {"SizeOfAMissingFile", eSize, L"x.avi", L"", kErrorFileNotFound, kUntouched},
     {"FindWithoutMatch", eFind, L"*.jpg", L"", kErrorFileNotFound, kUntouched},
     {"FindInAMissingDirectory", eFind, L"nodir|*.avi", L"", kErrorPathNotFound, kUntouched},
-    {"FindOneNamedFile", eFind, L"a.avi", L"", kErrorSuccess, kUntouched},
 };
 
 class KyPlatformFileCaseTest : public KyPlatformFileTest,
@@ -148,7 +142,7 @@ TEST_P(KyPlatformFileCaseTest, ResultErrorAndWhatIsLeft) {
             bOk = OpenFileForWrite(strFrom) != nullptr;
             break;
         case eSize:
-            bOk = GetFileSize(strFrom, nSize);
+            bOk = GetFileSize(strFrom, nSize) && nSize == 1;
             break;
         case eFind:
             bOk = findAll(strFrom, &nError).size() == 1;
@@ -207,52 +201,6 @@ TEST_F(KyPlatformFileTest, WriteTimesAreKeptToTheTickAndByACopy) {
     KySystemTime utc;
     ASSERT_TRUE(FileTimeToSystemTime(found[1].ftLastWriteTime, utc));
     EXPECT_EQ(utc.nYear * 1000000 + utc.nMonth * 10000 + utc.nDay * 100 + utc.nHour, 1969072020);
-}
-
-TEST_F(KyPlatformFileTest, AWriteTimeTheFileSystemCannotStoreIsAFailureNotAnotherTime) {
-    // ext4 clamps times before 1901; tmpfs and NTFS keep them.
-    write(L"old.jpg", "x");
-    KySystemTime st;
-    st.nYear = 1850;
-    st.nMonth = 6;
-    st.nDay = 1;
-    std::int64_t nSeconds = 0;
-    ASSERT_TRUE(KyCalendarToUnixSeconds(st, nSeconds));
-    const KyFileTime old = KyFileTimeFromUnix(nSeconds, 0);
-    if (SetFileLastWriteTime(file(L"old.jpg"), old)) {
-        EXPECT_EQ(findAll(file(L"old.jpg")).at(0).ftLastWriteTime.nTicks, old.nTicks);
-    } else {
-        EXPECT_EQ(GetLastError(), static_cast<unsigned>(kErrorInvalidParameter));
-    }
-}
-
-TEST_F(KyPlatformFileTest, AnInjectedFindTimeReplacesTheStoredOneForItsNamesOnly) {
-    write(L"20240101-080000.jpg", "x");
-    write(L"other.jpg", "x");
-    m_Faults.InjectFindTime(L"-080000.JPG", 0x8000000000000000ull);
-    const std::vector<KyFindData> found = findAll(file(L"*.jpg"));
-    ASSERT_EQ(found.size(), 2u);
-    EXPECT_EQ(found[0].ftLastWriteTime.nTicks, 0x8000000000000000ull);
-    KySystemTime utc;
-    EXPECT_FALSE(FileTimeToSystemTime(found[0].ftLastWriteTime, utc));
-    EXPECT_TRUE(FileTimeToSystemTime(found[1].ftLastWriteTime, utc));
-    EXPECT_GE(utc.nYear, 2024);
-}
-
-TEST_F(KyPlatformFileTest, BinaryFilesAreWrittenWholeAndMeasured) {
-    KyFileHandle hFile = OpenFileForWrite(file(L"b.bin"));
-    ASSERT_NE(hFile, nullptr);
-    const std::string strBytes(100000, '\x5a');
-    EXPECT_TRUE(WriteFile(hFile, strBytes.data(), strBytes.size()));
-    EXPECT_TRUE(WriteFile(hFile, "\0", 1));
-    EXPECT_TRUE(FlushFileToDisk(hFile));
-    EXPECT_TRUE(CloseFile(hFile));
-    std::uint64_t nSize = 0;
-    ASSERT_TRUE(GetFileSize(file(L"b.bin"), nSize));
-    EXPECT_EQ(nSize, 100001u);
-    EXPECT_FALSE(WriteFile(nullptr, "x", 1));
-    EXPECT_FALSE(FlushFileToDisk(nullptr));
-    EXPECT_FALSE(CloseFile(nullptr));
 }
 
 TEST(KyPlatformLastErrorTest, EachThreadKeepsItsOwnLastError) {

@@ -93,10 +93,6 @@ EV4L2Result KyTestFakeV4L2Device::StartStreaming(unsigned nBuffers) {
         m_strError = "VIDIOC_REQBUFS: not open";
         return eV4L2Failed;
     }
-    if (m_Script.eStart != eV4L2Ok) {
-        m_strError = "VIDIOC_STREAMON: " + std::string(KyV4L2ResultText(m_Script.eStart));
-        return m_Script.eStart;
-    }
     const unsigned nCount = std::max(1u, std::min(nBuffers, kMaxBuffers));
     m_vecBuffers.assign(nCount, std::vector<unsigned char>());
     m_vecOut.assign(nCount, false);
@@ -105,20 +101,14 @@ EV4L2Result KyTestFakeV4L2Device::StartStreaming(unsigned nBuffers) {
 }
 
 EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& frame) {
-    unsigned nIntervalMs;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        nIntervalMs =
-            m_Script.bSilent ? nTimeoutMs : std::min(nTimeoutMs, m_Script.nFrameIntervalMs);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(nIntervalMs));  // the driver's pace
+    // The driver's pace; the script is fixed once the device is made.
+    std::this_thread::sleep_for(
+        std::chrono::milliseconds(std::min(nTimeoutMs, m_Script.nFrameIntervalMs)));
     std::lock_guard<std::mutex> lock(m_Mutex);
     if (!m_Counts.bStreaming) {
         m_strError = "VIDIOC_DQBUF: not streaming";
         return eV4L2Failed;
     }
-    if (m_Script.bSilent)
-        return eV4L2Timeout;
     if (m_Script.nFramesBeforeGone >= 0 &&
         m_Counts.nHandedOut >= static_cast<unsigned>(m_Script.nFramesBeforeGone)) {
         m_bGone = true;

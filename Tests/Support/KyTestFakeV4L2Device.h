@@ -19,9 +19,7 @@ public:
         std::vector<KyV4L2FormatOffer> vecOffers;
         // The driver's own choice; with nFourCC 0 it takes what it was asked for.
         KyV4L2Format forced;
-        EV4L2Result eStart = eV4L2Ok;
         int nFramesBeforeGone = -1;  // frames delivered before the device disappears; -1 never
-        bool bSilent = false;        // no frame ever comes
         int nDamagedFrame = -1;      // this frame number comes truncated
         unsigned nFrameIntervalMs = 2;
     };
@@ -57,8 +55,8 @@ public:
                                                 int nPaddingPerLine);
 
 private:
+    Script m_Script;             // fixed once constructed
     mutable std::mutex m_Mutex;  // guards every field below
-    Script m_Script;
     std::vector<std::string> m_vecCalls;
     bool m_bOpen = false;
     bool m_bGone = false;
