@@ -117,24 +117,6 @@ TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
     EXPECT_EQ(m_Camera.GetFramesWithoutDisplay(), 1u) << "counted, not sent";
 }
 
-TEST_F(KyCSyntheticCameraTest, ThreadDeliversNumberedFramesUntilStoppedAndAgainAfterARestart) {
-    startThread(KyCSize2(64, 48), 200.0f);
-    ASSERT_TRUE(m_Display.WaitForFrames(5, kWaitMs));
-    ASSERT_TRUE(m_Camera.StopAcquisition(1, 0));
-    EXPECT_FALSE(m_Camera.IsAcquisitionRunning());
-    const std::vector<unsigned> numbers = m_Display.GetFrameNumbers();
-    for (size_t i = 0; i < numbers.size(); ++i)
-        EXPECT_EQ(numbers[i], i) << "frames must arrive in order, none skipped";
-    EXPECT_NE(m_Display.GetLastFrame().idThread, std::this_thread::get_id());
-    expectUpright(m_Display.GetLastFrame());
-    EXPECT_FALSE(m_Camera.DeliverFrameNow());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(m_Display.GetFrameCount(), numbers.size()) << "a frame after the stop";
-
-    ASSERT_EQ(m_Camera.StartAcquisition(1), 0);
-    EXPECT_TRUE(m_Display.WaitForFrames(static_cast<unsigned>(numbers.size()) + 2, kWaitMs));
-}
-
 TEST_F(KyCSyntheticCameraTest, StopWaitsForTheFrameInProgress) {
     // A slow display keeps a frame in progress most of the time; once StopAcquisition returns,
     // its ReleaseBitmapBuffer has happened and nothing follows.

@@ -61,8 +61,6 @@ const SOpenCase kOpenCases[] = {
     {"YuyvAtTheWishedSizeAndRate", [](Script&) {}, KyCSize2(640, 480), 30.0f, eV4L2Ok,
      "Open /dev/fake0; GetFormatOffers; SetFormat YUYV 640x480; SetFrameRate 30",
      KyCSize2(640, 480), ""},
-    {"MjpegWithoutARate", [](Script&) {}, KyCSize2(1280, 720), 0.0f, eV4L2Ok,
-     "Open /dev/fake0; GetFormatOffers; SetFormat MJPG 1280x720", KyCSize2(1280, 720), ""},
     {"TheDriversOwnFormatIsBelieved",
      [](Script& s) {
          s.forced.nFourCC = kV4L2FormatMJPEG;
@@ -88,8 +86,6 @@ const SOpenCase kOpenCases[] = {
      KyCSize2(0, 0), "neither YUYV nor MJPEG"},
     {"Busy", [](Script& s) { s.eOpen = eV4L2Busy; }, KyCSize2(640, 480), 0.0f, eV4L2Busy,
      "Open /dev/fake0", KyCSize2(0, 0), "busy"},
-    {"NotACamera", [](Script& s) { s.eOpen = eV4L2NotACamera; }, KyCSize2(640, 480), 0.0f,
-     eV4L2NotACamera, "Open /dev/fake0", KyCSize2(0, 0), ""},
 };
 
 class KyV4L2CameraOpenTest : public KyV4L2CameraTest,
