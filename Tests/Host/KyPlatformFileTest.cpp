@@ -1,4 +1,5 @@
-// The platform's file operations: Win32 results and error codes on every platform.
+// The platform's file operations: Win32 results and error codes on every platform; a file held
+// open for writing can be neither deleted, moved nor replaced, whatever the path's spelling.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -81,32 +82,47 @@ struct SFileCase {
     EOperation eOperation;
     const wchar_t* pszFrom;  // '|' stands for the platform separator
     const wchar_t* pszTo;
-    unsigned nError;       // kErrorSuccess: it succeeds; kErrorGeneric: any error
-    const char* pszAfter;  // the directory afterwards, which starts as "a.avi=a b.avi=b sub/"
+    unsigned nError;  // kErrorSuccess: it succeeds; kErrorGeneric: any error
+    const char*
+        pszAfter;  // the directory afterwards, which starts as "a.avi=a b.avi=b h.avi=h sub/"
 };
 
-const char* const kUntouched = "a.avi=a b.avi=b sub/";
+// h.avi is held open for writing meanwhile; "+" is written through the handle at the end.
+const char* const kUntouched = "a.avi=a b.avi=b h.avi=h+ sub/";
 
 const SFileCase kFileCases[] = {
-    {"MoveRenames", eMove, L"a.avi", L"c.avi", kErrorSuccess, "b.avi=b c.avi=a sub/"},
-    {"MoveIntoADirectory", eMove, L"a.avi", L"sub|a.avi", kErrorSuccess, "b.avi=b sub/"},
+    {"MoveRenames", eMove, L"a.avi", L"c.avi", kErrorSuccess, "b.avi=b c.avi=a h.avi=h+ sub/"},
+    {"MoveIntoADirectory", eMove, L"a.avi", L"sub|a.avi", kErrorSuccess, "b.avi=b h.avi=h+ sub/"},
     {"MoveOntoAFile", eMove, L"a.avi", L"b.avi", kErrorAlreadyExists, kUntouched},
     {"MoveOfAMissingFile", eMove, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
     {"MoveIntoAMissingDirectory", eMove, L"a.avi", L"nodir|a.avi", kErrorPathNotFound, kUntouched},
-    {"DeleteRemoves", eDelete, L"a.avi", L"", kErrorSuccess, "b.avi=b sub/"},
+    {"DeleteRemoves", eDelete, L"a.avi", L"", kErrorSuccess, "b.avi=b h.avi=h+ sub/"},
     {"DeleteOfAMissingFile", eDelete, L"x.avi", L"", kErrorFileNotFound, kUntouched},
     {"DeleteOfADirectory", eDelete, L"sub", L"", kErrorAccessDenied, kUntouched},
-    {"CopyOverwrites", eCopy, L"a.avi", L"b.avi", kErrorSuccess, "a.avi=a b.avi=a sub/"},
+    {"CopyOverwrites", eCopy, L"a.avi", L"b.avi", kErrorSuccess, "a.avi=a b.avi=a h.avi=h+ sub/"},
     {"CopyNoOverwrite", eCopyNoOverwrite, L"a.avi", L"b.avi", kErrorFileExists, kUntouched},
     {"CopyOntoItself", eCopy, L"a.avi", L"a.avi", kErrorGeneric, kUntouched},
     {"CopyOfAMissingFile", eCopy, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
-    {"CreateDirectory", eCreateDirectory, L"d", L"", kErrorSuccess, "a.avi=a b.avi=b d/ sub/"},
+    {"CreateDirectory", eCreateDirectory, L"d", L"", kErrorSuccess,
+     "a.avi=a b.avi=b d/ h.avi=h+ sub/"},
     {"CreateAnExistingDirectory", eCreateDirectory, L"sub", L"", kErrorAlreadyExists, kUntouched},
     {"OpenInAMissingDirectory", eOpen, L"nodir|c.avi", L"", kErrorPathNotFound, kUntouched},
     {"SizeOfAFile", eSize, L"a.avi", L"", kErrorSuccess, kUntouched},
     {"SizeOfAMissingFile", eSize, L"x.avi", L"", kErrorFileNotFound, kUntouched},
     {"FindWithoutMatch", eFind, L"*.jpg", L"", kErrorFileNotFound, kUntouched},
     {"FindInAMissingDirectory", eFind, L"nodir|*.avi", L"", kErrorPathNotFound, kUntouched},
+    {"DeleteHeld", eDelete, L"h.avi", L"", kErrorSharingViolation, kUntouched},
+    {"DeleteHeldThroughBackslash", eDelete, L"\\h.avi", L"", kErrorSharingViolation, kUntouched},
+    {"DeleteHeldThroughDotDot", eDelete, L"sub|..|h.avi", L"", kErrorSharingViolation, kUntouched},
+    {"MoveHeldAway", eMove, L"sub|..||h.avi", L"c.avi", kErrorSharingViolation, kUntouched},
+#if defined(_WIN32)
+    // Windows looks at the target's name first: it exists.
+    {"MoveOntoHeld", eMove, L"a.avi", L"h.avi", kErrorAlreadyExists, kUntouched},
+#else
+    {"MoveOntoHeld", eMove, L"a.avi", L"h.avi", kErrorSharingViolation, kUntouched},
+#endif
+    {"CopyOntoHeld", eCopy, L"a.avi", L"h.avi", kErrorSharingViolation, kUntouched},
+    {"OpenHeldAgain", eOpen, L"h.avi", L"", kErrorSharingViolation, kUntouched},
 };
 
 class KyPlatformFileCaseTest : public KyPlatformFileTest,
@@ -119,6 +135,9 @@ TEST_P(KyPlatformFileCaseTest, ResultErrorAndWhatIsLeft) {
     write(L"a.avi", "a");
     write(L"b.avi", "b");
     ASSERT_TRUE(CreateDirectoryW(file(L"sub")));
+    KyFileHandle hHeld = OpenFileForWrite(file(L"h.avi"));
+    ASSERT_NE(hHeld, nullptr);
+    ASSERT_TRUE(WriteFile(hHeld, "h", 1));
     const std::wstring strFrom = file(c.pszFrom), strTo = file(c.pszTo);
     bool bOk = false;
     unsigned nError = kErrorSuccess;
@@ -153,7 +172,11 @@ TEST_P(KyPlatformFileCaseTest, ResultErrorAndWhatIsLeft) {
     if (c.nError != kErrorGeneric) {
         EXPECT_EQ(nError, c.nError);
     }
+    // The writer goes on; once closed, the held file is an ordinary one again.
+    EXPECT_TRUE(WriteFile(hHeld, "+", 1));
+    EXPECT_TRUE(CloseFile(hHeld));
     EXPECT_EQ(state(), c.pszAfter);
+    EXPECT_TRUE(DeleteFileW(file(L"h.avi")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Operations, KyPlatformFileCaseTest, ::testing::ValuesIn(kFileCases),
