@@ -64,7 +64,7 @@ void expectPicture(const KyCLiveDisplay& display, KyCSize2 size, int nBytesPerPi
 class KyCLiveDisplayRefreshTest : public ::testing::Test {
 protected:
     ~KyCLiveDisplayRefreshTest() override {
-        openGate();
+        m_bGateOpen = true;
         m_Display.StopDisplay();
         m_Display.SetPictureCallback(CbPictureCallback());
     }
@@ -72,16 +72,10 @@ protected:
         m_Display.SetPictureCallback(makeCallback(std::move(fn)));
         m_Display.StartDisplay(true);
     }
-    void openGate() {
-        if (!m_bGateOpen.exchange(true))
-            m_Gate.set_value();
-    }
 
     KyCLiveDisplay m_Display;
     std::atomic<int> m_nCalls{0};
-    std::promise<void> m_Gate;  // callbacks that wait for the test wait for it
-    std::shared_future<void> m_GateOpened = m_Gate.get_future().share();
-    std::atomic<bool> m_bGateOpen{false};
+    std::atomic<bool> m_bGateOpen{false};  // callbacks that wait for the test wait for it
     std::atomic<bool> m_bCallFinished{false};
 };
 
@@ -120,7 +114,7 @@ TEST(KyCLiveDisplaySinkTest, ShowsWrittenPicturesAndRefusesBadRequestsAndASecond
 TEST_F(KyCLiveDisplayRefreshTest, StopWaitsForTheCallInProgressAndEndsPulling) {
     start([this](IAcquireDisplay*) {
         if (++m_nCalls == 1) {
-            m_GateOpened.wait();
+            EXPECT_TRUE(KyTestWaitFor([this] { return m_bGateOpen.load(); }, kWaitMs));
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
             m_bCallFinished = true;
         }
@@ -133,7 +127,7 @@ TEST_F(KyCLiveDisplayRefreshTest, StopWaitsForTheCallInProgressAndEndsPulling) {
     });
     EXPECT_EQ(stopped.wait_for(std::chrono::milliseconds(20)), std::future_status::timeout)
         << "StopDisplay returned while the callback still ran";
-    openGate();
+    m_bGateOpen = true;
     EXPECT_TRUE(stopped.get());
     m_Display.UpdateDisplay(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
