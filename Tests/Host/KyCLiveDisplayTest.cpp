@@ -5,6 +5,7 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <stdexcept>
 #include <thread>
 
 #include "CbFunctor.h"
@@ -148,6 +149,17 @@ TEST_F(KyCLiveDisplayRefreshTest, CallbackMayRemoveItselfAndStopTheDisplay) {
     EXPECT_FALSE(m_Display.IsPictureCallbackSet());
     EXPECT_FALSE(m_Display.IsDisplayStarted());
     EXPECT_EQ(m_nCalls, 1);
+}
+
+TEST_F(KyCLiveDisplayRefreshTest, AThrowingCallbackEndsNothing) {
+    start([this](IAcquireDisplay*) {
+        if (++m_nCalls == 1)
+            throw std::runtime_error("first refresh fails");
+    });
+    m_Display.UpdateDisplay(0);
+    ASSERT_TRUE(m_Display.WaitForRefresh(1, kWaitMs));
+    m_Display.UpdateDisplay(0);
+    EXPECT_TRUE(m_Display.WaitForRefresh(2, kWaitMs));
 }
 
 // A callback removed with an empty functor is never called after SetPictureCallback returns,

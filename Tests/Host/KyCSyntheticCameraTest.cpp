@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 #include "KyCSyntheticCamera.h"
@@ -98,6 +99,20 @@ INSTANTIATE_TEST_SUITE_P(Layouts, KyCSyntheticCameraLayoutTest, ::testing::Value
                              return std::string(info.param.pszName);
                          });
 
+TEST_F(KyCSyntheticCameraTest, BadSettingsAreRefusedAndANewSizeAppliesToTheNextFrame) {
+    for (KyCSize2 size :
+         {KyCSize2(0, 480), KyCSize2(640, -1), KyCSize2(KyCSyntheticCamera::kMaxSide + 1, 10)})
+        EXPECT_FALSE(m_Camera.SetFrameSize(size));
+    for (float fRate :
+         {-1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
+        EXPECT_FALSE(m_Camera.SetFrameRate(fRate));
+    EXPECT_EQ(m_Camera.GetFrameSize(), KyCSize2(640, 480));
+    startOnDemand();
+    ASSERT_TRUE(m_Camera.SetFrameSize(KyCSize2(64, 40)));
+    ASSERT_TRUE(m_Camera.DeliverFrameNow());
+    EXPECT_EQ(m_Display.GetLastFrame().size, KyCSize2(64, 40));
+}
+
 TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
     m_Display.SetRefuseBuffers(true);
     startOnDemand();
@@ -170,4 +185,18 @@ TEST_F(KyCSyntheticCameraTest, DisplayMayStopTheCameraFromInsideADelivery) {
     EXPECT_FALSE(m_Camera.IsAcquisitionRunning());
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(m_Display.GetFrameCount(), 2u);
+}
+
+TEST(KyCSyntheticCameraLifetimeTest, DestroyingARunningCameraStopsItsThread) {
+    KyTestRecordingDisplay display;
+    {
+        KyCSyntheticCamera camera;
+        ASSERT_TRUE(camera.SetFrameRate(500.0f));
+        camera.SetDisplaySource(&display);
+        ASSERT_EQ(camera.StartAcquisition(1), 0);
+        ASSERT_TRUE(display.WaitForFrames(2, kWaitMs));
+    }
+    display.Close();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(display.GetLateCalls(), 0u);
 }

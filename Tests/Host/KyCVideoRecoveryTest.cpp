@@ -192,4 +192,11 @@ TEST(KyCVideoRecoveryRunningTest, ARecordingStillRunningIsLeftAlone) {
     EXPECT_EQ(nFrames, 2u);
 }
 
+TEST(KyCVideoRecoveryRunningTest, AMissingDirectoryHasNothingToDo) {
+    KyTestTempDir dir;
+    std::vector<SRecoveredVideo> out;
+    EXPECT_TRUE(KyCVideoRecovery::RecoverDirectory(dir.File(L"missing"), out));
+    EXPECT_TRUE(out.empty());
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "KyPlatform.h"
+#include "KyPlatformTime.h"
 #include "KyStringConvert.h"
 #include "KyTestFiles.h"
 #include "KyTestTempDir.h"
@@ -205,6 +206,24 @@ TEST_F(KyPlatformFileTest, AnEmptyDirectoryPartSearchesTheRoot) {
     EXPECT_NE((L" " + namesOf(root)).find(L" tmp/"), std::wstring::npos) << "\\* must list /";
     EXPECT_EQ(namesOf(root), namesOf(findAll(L"/*")));
 #endif
+}
+
+TEST_F(KyPlatformFileTest, WriteTimesAreKeptToTheTickAndByACopy) {
+    write(L"t.avi", "x");
+    write(L"old.avi", "x");
+    const KyFileTime stamp = KyFileTimeFromUnix(1706696100, 123456700);  // 2024-01-31 10:15
+    const KyFileTime old = KyFileTimeFromUnix(-14182940, 0);             // 1969-07-20 20:17:40
+    ASSERT_TRUE(SetFileLastWriteTime(file(L"t.avi"), stamp));
+    ASSERT_TRUE(SetFileLastWriteTime(file(L"old.avi"), old));
+    ASSERT_TRUE(CopyFileW(file(L"t.avi"), file(L"copy.avi"), true));
+    const std::vector<KyFindData> found = findAll(file(L"*.avi"));
+    ASSERT_EQ(namesOf(found), L"copy.avi old.avi t.avi");
+    EXPECT_EQ(found[0].ftLastWriteTime.nTicks, stamp.nTicks);
+    EXPECT_EQ(found[1].ftLastWriteTime.nTicks, old.nTicks);
+    EXPECT_EQ(found[2].ftLastWriteTime.nTicks, stamp.nTicks);
+    KySystemTime utc;
+    ASSERT_TRUE(FileTimeToSystemTime(found[1].ftLastWriteTime, utc));
+    EXPECT_EQ(utc.nYear * 1000000 + utc.nMonth * 10000 + utc.nDay * 100 + utc.nHour, 1969072020);
 }
 
 TEST(KyPlatformLastErrorTest, EachThreadKeepsItsOwnLastError) {

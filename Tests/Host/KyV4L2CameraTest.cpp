@@ -120,6 +120,22 @@ INSTANTIATE_TEST_SUITE_P(Devices, KyV4L2CameraOpenTest, ::testing::ValuesIn(kOpe
                              return std::string(info.param.pszName);
                          });
 
+TEST_F(KyV4L2CameraTest, WithoutADeviceOrWhenStreamingIsBusyNothingRuns) {
+    KyCV4L2Camera camera(nullptr);
+    EXPECT_EQ(camera.Open("/dev/video0", KyCSize2(640, 480), 0.0f), eV4L2NotSupported);
+    EXPECT_EQ(camera.StartAcquisition(1), -1);
+    if (!KyV4L2ConvertersAvailable())
+        return;
+    Script script;
+    script.eStart = eV4L2Busy;
+    ASSERT_EQ(open(script, KyCSize2(640, 480)), eV4L2Ok);
+    m_pCamera->SetDisplaySource(&m_Display);
+    EXPECT_EQ(m_pCamera->StartAcquisition(1), -1);
+    EXPECT_FALSE(m_pCamera->IsAcquisitionRunning());
+    EXPECT_NE(m_pCamera->GetErrorText().find("busy"), std::string::npos);
+    EXPECT_EQ(m_Display.GetFrameCount(), 0u);
+}
+
 // A camera streams only with a converter for its format, which this platform may not have.
 class KyV4L2CameraStreamingTest : public KyV4L2CameraTest {
 protected:
@@ -198,4 +214,13 @@ TEST_F(KyV4L2CameraStreamingTest, DamagedFrameIsSkippedAndAnUnpluggedCameraStops
     EXPECT_FALSE(m_pDevice->GetCounts().bStreaming);
     EXPECT_EQ(m_pCamera->StartAcquisition(1), -1);
     EXPECT_TRUE(m_pCamera->StopAcquisition(1, 0));  // what a host does next is harmless
+}
+
+TEST_F(KyV4L2CameraStreamingTest, SilentCameraDeliversNothingButKeepsRunning) {
+    Script script;
+    script.bSilent = true;
+    stream(script, KyCSize2(320, 240));
+    EXPECT_FALSE(m_pCamera->WaitForFramesDelivered(1, 3 * KyCV4L2Camera::kWaitSliceMs));
+    EXPECT_TRUE(m_pCamera->IsAcquisitionRunning());
+    EXPECT_FALSE(m_pCamera->IsLost());
 }

@@ -93,6 +93,10 @@ EV4L2Result KyTestFakeV4L2Device::StartStreaming(unsigned nBuffers) {
         m_strError = "VIDIOC_REQBUFS: not open";
         return eV4L2Failed;
     }
+    if (m_Script.eStart != eV4L2Ok) {
+        m_strError = "VIDIOC_STREAMON: " + std::string(KyV4L2ResultText(m_Script.eStart));
+        return m_Script.eStart;
+    }
     const unsigned nCount = std::max(1u, std::min(nBuffers, kMaxBuffers));
     m_vecBuffers.assign(nCount, std::vector<unsigned char>());
     m_vecOut.assign(nCount, false);
@@ -102,8 +106,8 @@ EV4L2Result KyTestFakeV4L2Device::StartStreaming(unsigned nBuffers) {
 
 EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& frame) {
     // The driver's pace; the script is fixed once the device is made.
-    std::this_thread::sleep_for(
-        std::chrono::milliseconds(std::min(nTimeoutMs, m_Script.nFrameIntervalMs)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(
+        m_Script.bSilent ? nTimeoutMs : std::min(nTimeoutMs, m_Script.nFrameIntervalMs)));
     std::lock_guard<std::mutex> lock(m_Mutex);
     if (!m_Counts.bStreaming) {
         m_strError = "VIDIOC_DQBUF: not streaming";
@@ -115,6 +119,8 @@ EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& fr
         m_strError = "VIDIOC_DQBUF: No such device";
         return eV4L2Gone;
     }
+    if (m_Script.bSilent)
+        return eV4L2Timeout;
     const auto it = std::find(m_vecOut.begin(), m_vecOut.end(), false);
     if (it == m_vecOut.end())
         return eV4L2Timeout;  // every buffer is with the host: nothing can be filled

@@ -19,7 +19,9 @@ public:
         std::vector<KyV4L2FormatOffer> vecOffers;
         // The driver's own choice; with nFourCC 0 it takes what it was asked for.
         KyV4L2Format forced;
+        EV4L2Result eStart = eV4L2Ok;
         int nFramesBeforeGone = -1;  // frames delivered before the device disappears; -1 never
+        bool bSilent = false;        // no frame ever comes
         int nDamagedFrame = -1;      // this frame number comes truncated
         unsigned nFrameIntervalMs = 2;
     };
