@@ -49,22 +49,6 @@ public:
 
 }  // namespace
 
-TEST(KyAcquisitionChainTest, LiveDisplayAsDirectSinkShowsTheLastCameraPicture) {
-    KyCLiveDisplaySource source;
-    KyCSyntheticCamera camera;
-    ASSERT_TRUE(camera.SetFrameSize(KyCSize2(80, 40)));
-    ASSERT_TRUE(camera.SetFrameRate(0.0f));
-    camera.SetDisplaySource(&source);
-    ASSERT_EQ(camera.StartAcquisition(1), 0);
-    ASSERT_TRUE(camera.DeliverFrameNow());
-    ASSERT_TRUE(camera.DeliverFrameNow());
-    camera.StopAcquisition(1, 0);
-    KyCLiveDisplay& live = source.GetLiveDisplay();
-    EXPECT_EQ(source.GetDisplay(3), &live);
-    EXPECT_EQ(live.GetPicturesShown(), 2u);
-    EXPECT_EQ(expectLiveUpright(live, KyCSize2(80, 40)), 1u);
-}
-
 TEST(KyAcquisitionFactoryTest, BuiltInCameraFeedsTheBuiltInLiveDisplayUntilAnotherIsInstalled) {
     KyCSyntheticCamera& camera = RUXComponentFactory::GetBuiltInCamera();
     KyCLiveDisplay& live = RUXComponentFactory::GetBuiltInLiveDisplay();

@@ -61,8 +61,6 @@ const SOpenCase kOpenCases[] = {
     {"YuyvAtTheWishedSizeAndRate", [](Script&) {}, KyCSize2(640, 480), 30.0f, eV4L2Ok,
      "Open /dev/fake0; GetFormatOffers; SetFormat YUYV 640x480; SetFrameRate 30",
      KyCSize2(640, 480), ""},
-    {"MjpegWithoutARate", [](Script&) {}, KyCSize2(1280, 720), 0.0f, eV4L2Ok,
-     "Open /dev/fake0; GetFormatOffers; SetFormat MJPG 1280x720", KyCSize2(1280, 720), ""},
     {"TheDriversOwnFormatIsBelieved",
      [](Script& s) {
          s.forced.nFourCC = kV4L2FormatMJPEG;
@@ -88,8 +86,6 @@ const SOpenCase kOpenCases[] = {
      KyCSize2(0, 0), "neither YUYV nor MJPEG"},
     {"Busy", [](Script& s) { s.eOpen = eV4L2Busy; }, KyCSize2(640, 480), 0.0f, eV4L2Busy,
      "Open /dev/fake0", KyCSize2(0, 0), "busy"},
-    {"NotACamera", [](Script& s) { s.eOpen = eV4L2NotACamera; }, KyCSize2(640, 480), 0.0f,
-     eV4L2NotACamera, "Open /dev/fake0", KyCSize2(0, 0), ""},
 };
 
 class KyV4L2CameraOpenTest : public KyV4L2CameraTest,
@@ -189,19 +185,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, KyV4L2CameraStreamTest,
                              return info.param.nWidth == 320 ? "Yuyv" : "Mjpeg";
                          });
 
-TEST_F(KyV4L2CameraStreamingTest, DamagedFrameIsReleasedInvalidAndStreamingGoesOn) {
-    Script script;
-    script.nDamagedFrame = 2;
-    stream(script, KyCSize2(320, 240));
-    ASSERT_TRUE(m_Display.WaitForFrames(4, kWaitMs));
-    m_pCamera->StopAcquisition(1, 0);
-    const std::vector<unsigned> numbers = m_Display.GetFrameNumbers();
-    EXPECT_EQ(numbers[1], 1u);
-    EXPECT_EQ(numbers[2], 3u);  // frame 2 never became a picture
-    EXPECT_EQ(m_Display.GetInvalidReleases(), 1u);
-    EXPECT_EQ(m_pCamera->GetFramesDamaged(), 1u);
-}
-
 TEST_F(KyV4L2CameraStreamingTest, RefusedBuffersStillGoBackToTheDriver) {
     m_Display.SetRefuseBuffers(true);
     stream(Script(), KyCSize2(320, 240));
@@ -214,16 +197,20 @@ TEST_F(KyV4L2CameraStreamingTest, RefusedBuffersStillGoBackToTheDriver) {
     EXPECT_EQ(m_pDevice->GetCounts().nBadReleases, 0u);
 }
 
-TEST_F(KyV4L2CameraStreamingTest, UnpluggedCameraStopsAndSaysSo) {
+TEST_F(KyV4L2CameraStreamingTest, DamagedFrameIsSkippedAndAnUnpluggedCameraStopsAndSaysSo) {
     Script script;
-    script.nFramesBeforeGone = 5;
+    script.nDamagedFrame = 2;
+    script.nFramesBeforeGone = 6;
     stream(script, KyCSize2(320, 240));
     ASSERT_TRUE(m_pCamera->WaitForLost(kWaitMs));
     EXPECT_FALSE(m_pCamera->IsAcquisitionRunning());
     EXPECT_FALSE(m_pCamera->IsAcquisitionReady());
     EXPECT_NE(m_pCamera->GetErrorText().find("unplugged"), std::string::npos)
         << m_pCamera->GetErrorText();
-    EXPECT_EQ(m_Display.GetFrameCount(), 5u);  // every frame before the loss arrived
+    // Every frame before the loss arrived but the damaged one, which went back invalid.
+    EXPECT_EQ(m_Display.GetFrameNumbers(), (std::vector<unsigned>{0, 1, 3, 4, 5}));
+    EXPECT_EQ(m_Display.GetInvalidReleases(), 1u);
+    EXPECT_EQ(m_pCamera->GetFramesDamaged(), 1u);
     EXPECT_FALSE(m_pDevice->GetCounts().bStreaming);
     EXPECT_EQ(m_pCamera->StartAcquisition(1), -1);
     EXPECT_TRUE(m_pCamera->StopAcquisition(1, 0));  // what a host does next is harmless

@@ -60,7 +60,6 @@ const SChoice kChoices[] = {
      KyCSize2(640, 480),
      0,
      KyCSize2()},
-    {"NoOffers", {}, KyCSize2(640, 480), 0, KyCSize2()},
     {"NoWish", kWebcam, KyCSize2(0, 480), 0, KyCSize2()},
 };
 
@@ -85,17 +84,3 @@ INSTANTIATE_TEST_SUITE_P(Offers, KyV4L2FormatChoiceTest, ::testing::ValuesIn(kCh
                          [](const ::testing::TestParamInfo<SChoice>& info) {
                              return std::string(info.param.pszName);
                          });
-
-TEST(KyV4L2FormatAnswerTest, UsableOnlyWhenConvertibleAndNotEmptyAndNamedAsTheDriverWrites) {
-    KyV4L2Format format;
-    format.nFourCC = kYUYV;
-    format.size = KyCSize2(640, 480);
-    EXPECT_TRUE(KyCV4L2FormatChoice::IsUsable(format));
-    format.size = KyCSize2(640, 0);
-    EXPECT_FALSE(KyCV4L2FormatChoice::IsUsable(format));
-    format.size = KyCSize2(640, 480);
-    format.nFourCC = kNV12;
-    EXPECT_FALSE(KyCV4L2FormatChoice::IsUsable(format));
-    EXPECT_EQ(KyV4L2FourCCText(kMJPG), "MJPG");
-    EXPECT_EQ(KyV4L2FourCCText(0x01020341u), "A???");
-}

@@ -105,26 +105,22 @@ EV4L2Result KyTestFakeV4L2Device::StartStreaming(unsigned nBuffers) {
 }
 
 EV4L2Result KyTestFakeV4L2Device::WaitFrame(unsigned nTimeoutMs, KyV4L2Frame& frame) {
-    unsigned nIntervalMs;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        nIntervalMs =
-            m_Script.bSilent ? nTimeoutMs : std::min(nTimeoutMs, m_Script.nFrameIntervalMs);
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(nIntervalMs));  // the driver's pace
+    // The driver's pace; the script is fixed once the device is made.
+    std::this_thread::sleep_for(std::chrono::milliseconds(
+        m_Script.bSilent ? nTimeoutMs : std::min(nTimeoutMs, m_Script.nFrameIntervalMs)));
     std::lock_guard<std::mutex> lock(m_Mutex);
     if (!m_Counts.bStreaming) {
         m_strError = "VIDIOC_DQBUF: not streaming";
         return eV4L2Failed;
     }
-    if (m_Script.bSilent)
-        return eV4L2Timeout;
     if (m_Script.nFramesBeforeGone >= 0 &&
         m_Counts.nHandedOut >= static_cast<unsigned>(m_Script.nFramesBeforeGone)) {
         m_bGone = true;
         m_strError = "VIDIOC_DQBUF: No such device";
         return eV4L2Gone;
     }
+    if (m_Script.bSilent)
+        return eV4L2Timeout;
     const auto it = std::find(m_vecOut.begin(), m_vecOut.end(), false);
     if (it == m_vecOut.end())
         return eV4L2Timeout;  // every buffer is with the host: nothing can be filled

@@ -57,8 +57,8 @@ public:
                                                 int nPaddingPerLine);
 
 private:
+    Script m_Script;             // fixed once constructed
     mutable std::mutex m_Mutex;  // guards every field below
-    Script m_Script;
     std::vector<std::string> m_vecCalls;
     bool m_bOpen = false;
     bool m_bGone = false;
