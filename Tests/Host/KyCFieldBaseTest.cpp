@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <thread>
 #include <vector>
 
 #include "KyCFieldBase.h"
@@ -212,21 +211,4 @@ TEST(KyCFieldBaseTest, WrappedMemoryIsUsedInPlaceAndNeverOwned) {
     }
     // The fields are gone and the memory is still ours (a sanitizer build would catch a free).
     EXPECT_EQ(target[6 * 4], 0xAB) << "the target's row padding is left alone";
-}
-
-TEST(KyCFieldBaseTest, SharesReleasedOnManyThreadsFreeTheBufferOnce) {
-    KyCFieldBase original(KyCRect2(KyCSize2(16, 16)), 4, 0);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&original]() {
-            for (int i = 0; i < 2000; ++i) {
-                KyCFieldBase share;
-                share = original;
-                share.Part(KyCRect2(1, 1, 2, 2)).Empty();
-            }
-        });
-    }
-    for (std::thread& thread : threads)
-        thread.join();
-    EXPECT_TRUE(original.IsLastRef());
 }

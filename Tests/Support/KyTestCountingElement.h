@@ -1,19 +1,18 @@
 // Element type for container tests: counts constructions and destructions, catches dead sources.
 #pragma once
 
-// Every construction (default or copy) and destruction is counted in process-wide counters;
-// tests reset them first. m_nValue tells elements apart. Copying from anything but a live
-// element (raw or destroyed storage) is counted as a bad copy.
+// Constructions and destructions are counted process-wide (tests reset them first); copying
+// from anything but a live element (raw or destroyed storage) is counted as a bad copy.
 class KyTestCountingElement {
 public:
     KyTestCountingElement() : m_nValue(0) { ++s_nConstructed; }
     explicit KyTestCountingElement(int nValue) : m_nValue(nValue) { ++s_nConstructed; }
     KyTestCountingElement(const KyTestCountingElement& other) : m_nValue(other.m_nValue) {
-        checkLive(other);
+        s_nBadCopies += other.m_nMagic != kLive;
         ++s_nConstructed;
     }
     KyTestCountingElement& operator=(const KyTestCountingElement& other) {
-        checkLive(other);
+        s_nBadCopies += other.m_nMagic != kLive;
         m_nValue = other.m_nValue;
         return *this;
     }
@@ -33,9 +32,5 @@ public:
 
 private:
     static constexpr int kLive = 0x4C495645;
-    static void checkLive(const KyTestCountingElement& other) {
-        if (other.m_nMagic != kLive)
-            ++s_nBadCopies;
-    }
     volatile int m_nMagic = kLive;
 };

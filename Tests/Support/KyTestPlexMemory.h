@@ -1,4 +1,4 @@
-// Memory source for node pool tests: records requests and can refuse them.
+// Memory source for node pool tests: counts requests and can refuse them.
 #pragma once
 
 #include <cstddef>
@@ -7,8 +7,8 @@
 #include <vector>
 
 // A CbPlexManager memory source whose answers the test chooses per request: real memory or a
-// refusal. Records the bytes and alignment of every request and every chunk given back, in
-// order. Process-wide state: call Reset at the start of each test.
+// refusal. Records every request's size and every chunk given back, in order. Process-wide
+// state: call Reset at the start of each test.
 class KyTestPlexMemory {
 public:
     enum EAnswer { eReal, eRefuse };
@@ -17,23 +17,14 @@ public:
         s_Answer = nullptr;
         s_OnFree = nullptr;
         s_arrRequestBytes.clear();
-        s_arrAlignments.clear();
-        s_arrObtained.clear();
         s_arrFreed.clear();
     }
-
     static void* Allocate(std::size_t nBytes, std::size_t nAlignment) noexcept {
-        const std::size_t nIndex = s_arrRequestBytes.size();
         s_arrRequestBytes.push_back(nBytes);
-        s_arrAlignments.push_back(nAlignment);
-        if (s_Answer && s_Answer(nIndex) == eRefuse)
+        if (s_Answer && s_Answer(s_arrRequestBytes.size() - 1) == eRefuse)
             return nullptr;
-        void* pMemory = ::operator new(nBytes, std::align_val_t(nAlignment), std::nothrow);
-        if (pMemory != nullptr)
-            s_arrObtained.push_back(pMemory);
-        return pMemory;
+        return ::operator new(nBytes, std::align_val_t(nAlignment), std::nothrow);
     }
-
     static void Free(void* pMemory, std::size_t nAlignment) noexcept {
         if (s_OnFree)
             s_OnFree();
@@ -44,7 +35,5 @@ public:
     inline static std::function<EAnswer(std::size_t nIndex)> s_Answer;
     inline static std::function<void()> s_OnFree;
     inline static std::vector<std::size_t> s_arrRequestBytes;
-    inline static std::vector<std::size_t> s_arrAlignments;
-    inline static std::vector<void*> s_arrObtained;  // non-null answers, in order
-    inline static std::vector<void*> s_arrFreed;     // chunks given back, in order
+    inline static std::vector<void*> s_arrFreed;  // chunks given back, in order
 };

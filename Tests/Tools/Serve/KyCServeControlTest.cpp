@@ -1,5 +1,5 @@
 // The page's catalogue operations against the real component: the entry named by view and
-// position is the one selected or removed, and a bad request removes nothing.
+// position is the one selected or removed, with the exact refusal (the HTTP tests send many).
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -78,18 +78,12 @@ TEST_P(KyCServeControlTest, RemoveTakesTheEntryAtTheViewsPositionOrNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, KyCServeControlTest,
     ::testing::Values(SRemoveCase{"SecondPicture", "picture", "1", "", 200, "c.jpg"},
-                      SRemoveCase{"FirstPictureNamed", "picture", "0", "a.jpg", 200, "a.jpg"},
                       SRemoveCase{"AllViewVideo", "all", "1", "", 200, "b.avi"},
-                      SRemoveCase{"AllViewLast", "all", "3", "d.jpg", 200, "d.jpg"},
                       SRemoveCase{"OnlyVideo", "video", "0", "b.avi", 200, "b.avi"},
                       SRemoveCase{"NameOfAnotherEntry", "picture", "1", "d.jpg", 409, ""},
                       SRemoveCase{"PositionPastTheView", "video", "1", "", 404, ""},
-                      SRemoveCase{"PositionPastTheCatalogue", "all", "4", "", 404, ""},
                       SRemoveCase{"UnknownView", "movies", "0", "", 400, ""},
-                      SRemoveCase{"NegativePosition", "all", "-1", "", 400, ""},
-                      SRemoveCase{"PositionWithLetters", "all", "1x", "", 400, ""},
-                      SRemoveCase{"PathAsPosition", "all", "../a.jpg", "", 400, ""},
-                      SRemoveCase{"PositionTooLong", "all", "0000001", "", 400, ""}),
+                      SRemoveCase{"PathAsPosition", "all", "../a.jpg", "", 400, ""}),
     [](const ::testing::TestParamInfo<SRemoveCase>& info) { return info.param.pszCase; });
 
 TEST_F(KyCServeControlTest, SelectWalksTheViewToTheEntryAndBack) {
