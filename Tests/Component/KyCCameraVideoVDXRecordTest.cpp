@@ -271,15 +271,6 @@ TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCou
     }
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, RecordingWithoutFramesIsDeletedAndNotCatalogued) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    ASSERT_TRUE(video().StopVideo());
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    EXPECT_TRUE(catalogue().empty());
-    EXPECT_EQ(m_pVdx->GetState().nCurrentIndex, -1);
-}
-
 TEST_F(KyCCameraVideoVDXRecordTest, ExitDuringARecordingWhoseFinalMoveFailsKeepsTheTemporaryFile) {
     enterCamera(eVideoMediaTypeVideo);
     ASSERT_TRUE(video().StartVideo());
@@ -318,14 +309,19 @@ TEST_F(KyCCameraVideoVDXRecordTest, DestroyingTheControllerFilesTheRecordingFirs
     expectVideo(m_Dir.File(reader.GetState().arrCatalogue[0].strFileName), 3);
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, WriterThatCannotOpenItsFileLeavesTheRecordingOff) {
+TEST_F(KyCCameraVideoVDXRecordTest, RecordingsThatComeToNothingLeaveNoFile) {
     enterCamera(eVideoMediaTypeVideo);
     m_Faults.Inject(KyPlatformFaults::eOpenForWrite, L"~video.avi", KyPlatform::kErrorDiskFull, 1);
     EXPECT_FALSE(video().StartVideo());
     EXPECT_FALSE(video().IsRunning());
     EXPECT_FALSE(stats().bRecording);
     EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
-    EXPECT_TRUE(video().StartVideo());  // the next one opens
+    // The next one opens; without frames it is deleted, not catalogued.
+    ASSERT_TRUE(video().StartVideo());
+    ASSERT_TRUE(video().StopVideo());
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    EXPECT_TRUE(catalogue().empty());
+    EXPECT_EQ(m_pVdx->GetState().nCurrentIndex, -1);
 }
 
 TEST_F(KyCCameraVideoVDXRecordTest, SmallerPictureIsCentredOnAClearedBorder) {

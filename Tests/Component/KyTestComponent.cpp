@@ -12,19 +12,6 @@
 
 namespace fs = std::filesystem;
 
-unsigned KyTestReferenceCount(const KyICameraVideo& object) {
-    // The counter is protected; a member pointer named through a derived class reaches it.
-    struct Probe : KyICameraVideo {
-        static unsigned Count(const KyICameraVideo& o) {
-            typedef const CbReferenceCounter<unsigned int>& (IReferenceCounted::*GetCounter)()
-                const;
-            const GetCounter pGet = &Probe::getReferenceCounter;
-            return (static_cast<const IReferenceCounted&>(o).*pGet)().GetCount();
-        }
-    };
-    return Probe::Count(object);
-}
-
 int KyTestTakeVideoMessages() {
     const std::vector<KyCPostedMessage> arrPosted = KyCMessageDispatcher::TakePostedMessages();
     for (const KyCPostedMessage& posted : arrPosted) {

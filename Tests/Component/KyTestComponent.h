@@ -17,7 +17,6 @@ public:
     IAcquireDisplay* GetDisplay(int /*nIndex*/) override { return nullptr; }
 };
 
-unsigned KyTestReferenceCount(const KyICameraVideo& object);
 // Takes every posted message; each must be a state-changed "Video" message, else the test fails.
 // Returns how many there were.
 int KyTestTakeVideoMessages();

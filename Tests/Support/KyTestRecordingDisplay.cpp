@@ -139,10 +139,6 @@ void KyTestRecordingDisplay::SetPixelFormatAnswer(int nFormat) {
     locked([&] { m_nFormat = nFormat; });
 }
 
-bool KyTestRecordingDisplay::HasCallback() const {
-    return locked([&] { return m_Callback.IsValid(); });
-}
-
 void KyTestRecordingDisplay::SetRefuseBuffers(bool bRefuse) {
     locked([&] { m_bRefuse = bRefuse; });
 }

@@ -76,7 +76,6 @@ public:
     std::vector<std::string> TakeCalls();  // the log so far, emptied
     // The latest call, also once the log is full.
     std::string GetLastCall() const;
-    bool HasCallback() const;
     unsigned GetFrameCount() const;  // valid releases of a handed-out buffer
     unsigned GetInvalidReleases() const;
     unsigned GetLateCalls() const;
