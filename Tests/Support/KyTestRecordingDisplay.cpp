@@ -135,68 +135,6 @@ bool KyTestRecordingDisplay::Pull() {
     return true;
 }
 
-void KyTestRecordingDisplay::SetPixelFormatAnswer(int nFormat) {
-    locked([&] { m_nFormat = nFormat; });
-}
-
-void KyTestRecordingDisplay::SetRefuseBuffers(bool bRefuse) {
-    locked([&] { m_bRefuse = bRefuse; });
-}
-
-void KyTestRecordingDisplay::SetBottomUp(bool bBottomUp) {
-    locked([&] { m_bBottomUp = bBottomUp; });
-}
-
-void KyTestRecordingDisplay::SetGetBufferDelayMs(unsigned nDelayMs) {
-    locked([&] { m_nDelayMs = nDelayMs; });
-}
-
-void KyTestRecordingDisplay::SetOnRelease(std::function<void(bool)> onRelease) {
-    locked([&] { m_OnRelease = std::move(onRelease); });
-}
-
-void KyTestRecordingDisplay::Close() {
-    locked([&] { m_bClosed = true; });
-}
-
-std::vector<std::string> KyTestRecordingDisplay::GetCalls() const {
-    return locked([&] { return m_arrCalls; });
-}
-
-std::vector<std::string> KyTestRecordingDisplay::TakeCalls() {
-    std::vector<std::string> arrCalls;
-    locked([&] { arrCalls.swap(m_arrCalls); });
-    return arrCalls;
-}
-
-std::string KyTestRecordingDisplay::GetLastCall() const {
-    return locked([&] { return m_strLastCall; });
-}
-
-unsigned KyTestRecordingDisplay::GetFrameCount() const {
-    return locked([&] { return m_nFrames; });
-}
-
-unsigned KyTestRecordingDisplay::GetInvalidReleases() const {
-    return locked([&] { return m_nInvalid; });
-}
-
-unsigned KyTestRecordingDisplay::GetLateCalls() const {
-    return locked([&] { return m_nLateCalls; });
-}
-
-bool KyTestRecordingDisplay::GuardsIntact() const {
-    return locked([&] { return m_bGuardsIntact; });
-}
-
-KyTestRecordingDisplay::Frame KyTestRecordingDisplay::GetLastFrame() const {
-    return locked([&] { return m_LastFrame; });
-}
-
-std::vector<unsigned> KyTestRecordingDisplay::GetFrameNumbers() const {
-    return locked([&] { return m_arrFrameNumbers; });
-}
-
 bool KyTestRecordingDisplay::WaitForFrames(unsigned nMinCount, unsigned nTimeoutMs) const {
     std::unique_lock<std::mutex> lock(m_Mutex);
     return m_FrameAdded.wait_for(lock, std::chrono::milliseconds(nTimeoutMs),
