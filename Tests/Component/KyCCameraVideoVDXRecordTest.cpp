@@ -6,6 +6,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <regex>
 #include <thread>
 #include <tuple>
 
@@ -16,7 +17,6 @@
 #include "KyTestClock.h"
 #include "KyTestComponent.h"
 #include "KyTestFrameDelivery.h"
-#include "KyTestMediaNames.h"
 #include "KyTestPicture.h"
 #include "KyTestPlatformFaults.h"
 #include "KyTestRecordingAcquisition.h"
@@ -29,6 +29,11 @@ namespace {
 
 typedef std::vector<std::string> Calls;
 const KyCSize2 kFrame(64, 48);
+
+// The media directory's time-stamped name, "YYYYMMDD-HHMMSS.<extension>".
+bool isTimeStamped(const std::string& strName, const std::string& strExtension) {
+    return std::regex_match(strName, std::regex(R"(\d{8}-\d{6}\.)" + strExtension));
+}
 
 // Written and waiting frames account for every copy that was not dropped.
 ::testing::AssertionResult accountsForEveryCopy(const SRecordingStatistics& stats) {
@@ -174,6 +179,11 @@ struct SFormatCase {
     int nFormat;
 };
 
+// Failures name the case, not its bytes.
+void PrintTo(const SFormatCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
+
 class KyCCameraVideoVDXFormatTest : public KyCCameraVideoVDXRecordTest,
                                     public ::testing::WithParamInterface<SFormatCase> {};
 
@@ -265,19 +275,10 @@ TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCou
     EXPECT_EQ(KyTestUtf8(video().GetFileName(eVideoMediaTypeVideo, nullptr)),
               KyTestUtf8(file(arrNames[1])));
     for (int i = 0; i < 2; ++i) {
-        EXPECT_TRUE(KyTestIsTimeStampedName(arrNames[i], ".avi"));
+        EXPECT_TRUE(isTimeStamped(arrNames[i], "avi"));
         EXPECT_EQ(KyTestReadFile(file(arrNames[i])).substr(0, 4), "RIFF");
         expectVideo(file(arrNames[i]), 2 + i);
     }
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, RecordingWithoutFramesIsDeletedAndNotCatalogued) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    ASSERT_TRUE(video().StopVideo());
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    EXPECT_TRUE(catalogue().empty());
-    EXPECT_EQ(m_pVdx->GetState().nCurrentIndex, -1);
 }
 
 TEST_F(KyCCameraVideoVDXRecordTest, ExitDuringARecordingWhoseFinalMoveFailsKeepsTheTemporaryFile) {
@@ -318,14 +319,19 @@ TEST_F(KyCCameraVideoVDXRecordTest, DestroyingTheControllerFilesTheRecordingFirs
     expectVideo(m_Dir.File(reader.GetState().arrCatalogue[0].strFileName), 3);
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, WriterThatCannotOpenItsFileLeavesTheRecordingOff) {
+TEST_F(KyCCameraVideoVDXRecordTest, RecordingsThatComeToNothingLeaveNoFile) {
     enterCamera(eVideoMediaTypeVideo);
     m_Faults.Inject(KyPlatformFaults::eOpenForWrite, L"~video.avi", KyPlatform::kErrorDiskFull, 1);
     EXPECT_FALSE(video().StartVideo());
     EXPECT_FALSE(video().IsRunning());
     EXPECT_FALSE(stats().bRecording);
     EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
-    EXPECT_TRUE(video().StartVideo());  // the next one opens
+    // The next one opens; without frames it is deleted, not catalogued.
+    ASSERT_TRUE(video().StartVideo());
+    ASSERT_TRUE(video().StopVideo());
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    EXPECT_TRUE(catalogue().empty());
+    EXPECT_EQ(m_pVdx->GetState().nCurrentIndex, -1);
 }
 
 TEST_F(KyCCameraVideoVDXRecordTest, SmallerPictureIsCentredOnAClearedBorder) {
@@ -481,7 +487,7 @@ TEST_F(KyCCameraVideoVDXRecordTest, PictureIsFiledUprightAndASecondInTheSameSeco
     EXPECT_FALSE(video().IsRunning());
     const std::vector<std::string> arrNames = catalogue();
     ASSERT_EQ(arrNames.size(), 1u);
-    EXPECT_TRUE(KyTestIsTimeStampedName(arrNames[0], ".jpg"));
+    EXPECT_TRUE(isTimeStamped(arrNames[0], "jpg"));
     EXPECT_EQ(m_pVdx->GetState().nCurrentPictureIndex, 0);
     EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~picture.jpg")));
     const std::string strBytes = KyTestReadFile(file(arrNames[0]));
@@ -508,6 +514,10 @@ struct SNoPictureCase {
     bool bFrames;
     unsigned nFaults;  // on "~picture.jpg"
 };
+
+void PrintTo(const SNoPictureCase& c, std::ostream* pOut) {
+    *pOut << c.pszName;
+}
 
 class KyCCameraVideoVDXNoPictureTest : public KyCCameraVideoVDXRecordTest,
                                        public ::testing::WithParamInterface<SNoPictureCase> {};

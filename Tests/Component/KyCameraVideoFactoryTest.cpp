@@ -96,8 +96,8 @@ TEST_F(KyCameraVideoFactoryTest, EachDeviceValueRequestedOrActiveGetsItsComponen
 
 TEST_F(KyCameraVideoFactoryTest, CreationHandsTheLiveSourceOnceAndReleaseDropsOnlyItsReferences) {
     CbSmartPointer<KyICameraVideo> pHeld = GetCameraVideoPointer(eAcquireDeviceVDX);
-    EXPECT_EQ(calls(), "");                       // a live source: no mode to switch off
-    EXPECT_EQ(KyTestReferenceCount(*pHeld), 2u);  // the temporary reference has gone
+    CbWeakPointer<KyICameraVideo> pWeakHeld(pHeld);
+    EXPECT_EQ(calls(), "");  // a live source: no mode to switch off
     ASSERT_TRUE(pHeld->SetVideoMode(eVideoModePlay, eVideoMediaTypeNone));
     EXPECT_EQ(calls(), kOff);  // the source was kept through Init
     // A second request repeats neither SetLiveBitmapHandler nor Init.
@@ -108,7 +108,7 @@ TEST_F(KyCameraVideoFactoryTest, CreationHandsTheLiveSourceOnceAndReleaseDropsOn
     CbWeakPointer<KyICameraVideo> pNull(GetCameraVideoPointer(eAcquireDeviceNone));
     ReleaseCameraVideo();
     EXPECT_TRUE(pNull.IsExpired());
-    EXPECT_EQ(KyTestReferenceCount(*pHeld), 1u);
+    EXPECT_FALSE(pWeakHeld.IsExpired());
     // The next request creates afresh; a release destroys it, switching its mode off first.
     liveSource() = &m_Live;
     KyICameraVideo& fresh = GetCameraVideo(eAcquireDeviceVDX);
@@ -122,6 +122,8 @@ TEST_F(KyCameraVideoFactoryTest, CreationHandsTheLiveSourceOnceAndReleaseDropsOn
     EXPECT_EQ(calls(), kOff);
     ReleaseCameraVideo();  // empty holders: nothing happens
     EXPECT_EQ(calls(), "");
+    pHeld.Release();  // no other reference was left behind, temporary ones included
+    EXPECT_TRUE(pWeakHeld.IsExpired());
 }
 
 TEST_F(KyCameraVideoFactoryTest, ConcurrentRequestsShareOneObject) {
@@ -139,5 +141,8 @@ TEST_F(KyCameraVideoFactoryTest, ConcurrentRequestsShareOneObject) {
         thread.join();
     EXPECT_EQ(std::count(arrResults.begin(), arrResults.end(), arrResults[0]),
               kThreads * kRequests);
-    EXPECT_EQ(KyTestReferenceCount(*arrResults[0]), 1u + kThreads * kRequests);
+    CbWeakPointer<KyICameraVideo> pWeak(arrResults[0]);
+    arrResults.clear();
+    ReleaseCameraVideo();
+    EXPECT_TRUE(pWeak.IsExpired());  // each request's reference went with its holder
 }

@@ -4,26 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "KyCMessageDispatcher.h"
 #include "KyStringConvert.h"
 
 namespace fs = std::filesystem;
-
-unsigned KyTestReferenceCount(const KyICameraVideo& object) {
-    // The counter is protected; a member pointer named through a derived class reaches it.
-    struct Probe : KyICameraVideo {
-        static unsigned Count(const KyICameraVideo& o) {
-            typedef const CbReferenceCounter<unsigned int>& (IReferenceCounted::*GetCounter)()
-                const;
-            const GetCounter pGet = &Probe::getReferenceCounter;
-            return (static_cast<const IReferenceCounted&>(o).*pGet)().GetCount();
-        }
-    };
-    return Probe::Count(object);
-}
 
 int KyTestTakeVideoMessages() {
     const std::vector<KyCPostedMessage> arrPosted = KyCMessageDispatcher::TakePostedMessages();
@@ -57,25 +43,8 @@ KyPlatform::KyFileTime KyTestFileTime(std::int64_t nSeconds) {
 
 bool KyTestWriteFile(const std::wstring& strPath, const std::string& strText,
                      std::int64_t nSeconds) {
-    {
-        std::ofstream out(fs::path(strPath), std::ios::binary | std::ios::trunc);
-        if (!(out << strText))
-            return false;
-    }
-    return nSeconds == INT64_MIN ||
+    return KyTestWriteFile(strPath, strText) &&
            KyPlatform::SetFileLastWriteTime(strPath, KyTestFileTime(nSeconds));
-}
-
-bool KyTestFileExists(const std::wstring& strPath) {
-    std::error_code ec;
-    return fs::exists(fs::path(strPath), ec);
-}
-
-std::string KyTestReadFile(const std::wstring& strPath) {
-    std::ifstream in(fs::path(strPath), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 bool KyTestWriteMedia(const std::wstring& strDirectory, const std::string& strPattern) {

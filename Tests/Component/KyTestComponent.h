@@ -10,6 +10,7 @@
 
 #include "KyCCameraVideoVDX.h"
 #include "KyPlatform.h"
+#include "KyTestFiles.h"
 
 // A live display source that the recording acquisition logs by name.
 class KyTestDisplaySource : public IAcquireDisplaySource {
@@ -17,7 +18,6 @@ public:
     IAcquireDisplay* GetDisplay(int /*nIndex*/) override { return nullptr; }
 };
 
-unsigned KyTestReferenceCount(const KyICameraVideo& object);
 // Takes every posted message; each must be a state-changed "Video" message, else the test fails.
 // Returns how many there were.
 int KyTestTakeVideoMessages();
@@ -28,11 +28,9 @@ std::wstring KyTestNative(const std::wstring& strPath);
 
 // Seconds since 1970 as a Win32 file time.
 KyPlatform::KyFileTime KyTestFileTime(std::int64_t nSeconds);
-// Writes a file with the text, and sets its last-write time when nSeconds is not INT64_MIN.
+// Writes a file with the text and sets its last-write time.
 bool KyTestWriteFile(const std::wstring& strPath, const std::string& strText,
-                     std::int64_t nSeconds = INT64_MIN);
-bool KyTestFileExists(const std::wstring& strPath);
-std::string KyTestReadFile(const std::wstring& strPath);
+                     std::int64_t nSeconds);
 
 // 2024-01-01 08:00 UTC.
 constexpr std::int64_t kKyTestMediaTime = 1704096000;

@@ -4,10 +4,7 @@
 #include "KyCFieldBase.h"
 #include "KyTestPicture.h"
 
-namespace {
-
-template <class Paint>
-bool deliver(IAcquireDisplay& display, KyCSize2 size, int nBytesPerPixel, Paint paint) {
+bool KyTestDeliverMarked(IAcquireDisplay& display, KyCSize2 size, int nBytesPerPixel) {
     int nPitch = 0;
     unsigned char* pData =
         display.GetBitmapBuffer(size, &nPitch, static_cast<unsigned>(nBytesPerPixel * 8));
@@ -17,20 +14,7 @@ bool deliver(IAcquireDisplay& display, KyCSize2 size, int nBytesPerPixel, Paint 
     }
     // The display's memory, addressed with its pitch; the field owns nothing.
     KyCFieldBase field(pData, KyCRect2(size), nBytesPerPixel, nPitch);
-    paint(field);
+    KyTestPaintMarkedPicture(field, false);
     display.ReleaseBitmapBuffer(true);
     return true;
-}
-
-}  // namespace
-
-bool KyTestDeliverMarked(IAcquireDisplay& display, KyCSize2 size, int nBytesPerPixel) {
-    return deliver(display, size, nBytesPerPixel,
-                   [](KyCFieldBase& field) { KyTestPaintMarkedPicture(field, false); });
-}
-
-bool KyTestDeliverFilled(IAcquireDisplay& display, KyCSize2 size, int nBytesPerPixel,
-                         unsigned char nValue) {
-    return deliver(display, size, nBytesPerPixel,
-                   [nValue](KyCFieldBase& field) { KyTestFillField(field, nValue); });
 }

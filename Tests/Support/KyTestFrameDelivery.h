@@ -11,6 +11,3 @@
 // The marked picture of KyTestPaintMarkedPicture: top half red, bottom half blue, a green block
 // top-left (grey levels for 1 byte per pixel).
 bool KyTestDeliverMarked(IAcquireDisplay& display, KyCSize2 size, int nBytesPerPixel = 4);
-// Every byte of the picture set to nValue.
-bool KyTestDeliverFilled(IAcquireDisplay& display, KyCSize2 size, int nBytesPerPixel,
-                         unsigned char nValue);

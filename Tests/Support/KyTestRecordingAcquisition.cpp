@@ -19,34 +19,6 @@ void KyTestRecordingAcquisition::Uninstall() {
         RUXComponentFactory::SetAcquisition(nullptr);
 }
 
-void KyTestRecordingAcquisition::NameSource(const void* pSource, const std::string& strName) {
-    locked([&] { m_mapNames[pSource] = strName; });
-}
-
-std::vector<std::string> KyTestRecordingAcquisition::TakeCalls() {
-    return locked([&] { return std::exchange(m_arrCalls, {}); });
-}
-
-IAcquireDisplaySource* KyTestRecordingAcquisition::GetDisplaySource() const {
-    return locked([&] { return m_pSource; });
-}
-
-void KyTestRecordingAcquisition::SetStartResult(int nResult) {
-    locked([&] { m_nStartResult = nResult; });
-}
-
-void KyTestRecordingAcquisition::SetStopResult(bool bResult) {
-    locked([&] { m_bStopResult = bResult; });
-}
-
-void KyTestRecordingAcquisition::SetReady(bool bReady) {
-    locked([&] { m_bReady = bReady; });
-}
-
-void KyTestRecordingAcquisition::SetImageSize(int nWidth, int nHeight) {
-    locked([&] { m_nWidth = nWidth, m_nHeight = nHeight; });
-}
-
 void KyTestRecordingAcquisition::GetImageSize(int* pnHeight, int* pnWidth) {
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_arrCalls.push_back("GetImageSize");

@@ -14,6 +14,21 @@
 // A display source is logged by the name given to NameSource, "null", or "unnamed". Results
 // are set by the test. Any thread may call; the log is guarded.
 class KyTestRecordingAcquisition : public KyIAcquisition {
+    // Helpers for the guarded fields below; the lock is held only inside.
+    template <class Action>
+    auto locked(Action action) const {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return action();
+    }
+    template <class T>
+    T get(const T& field) const {
+        return locked([&] { return field; });
+    }
+    template <class T>
+    void set(T& field, T value) {
+        locked([&] { field = value; });
+    }
+
 public:
     KyTestRecordingAcquisition();
     ~KyTestRecordingAcquisition() override;
@@ -23,17 +38,23 @@ public:
     void Install();
     void Uninstall();
 
-    void NameSource(const void* pSource, const std::string& strName);
+    void NameSource(const void* pSource, const std::string& strName) {
+        locked([&] { m_mapNames[pSource] = strName; });
+    }
 
     // Takes the log so far and empties it.
-    std::vector<std::string> TakeCalls();
-    IAcquireDisplaySource* GetDisplaySource() const;
+    std::vector<std::string> TakeCalls() {
+        return locked([&] { return std::exchange(m_arrCalls, {}); });
+    }
+    IAcquireDisplaySource* GetDisplaySource() const { return get(m_pSource); }
 
     // Results of the next calls.
-    void SetStartResult(int nResult);
-    void SetStopResult(bool bResult);
-    void SetReady(bool bReady);
-    void SetImageSize(int nWidth, int nHeight);
+    void SetStartResult(int nResult) { set(m_nStartResult, nResult); }
+    void SetStopResult(bool bResult) { set(m_bStopResult, bResult); }
+    void SetReady(bool bReady) { set(m_bReady, bReady); }
+    void SetImageSize(int nWidth, int nHeight) {
+        locked([&] { m_nWidth = nWidth, m_nHeight = nHeight; });
+    }
 
     void GetImageSize(int* pnHeight, int* pnWidth) override;
     void SetDisplaySource(IAcquireDisplaySource* pSource) override;
@@ -43,12 +64,6 @@ public:
     bool IsAcquisitionReady() override;
 
 private:
-    template <class Action>
-    auto locked(Action action) const {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        return action();
-    }
-
     mutable std::mutex m_Mutex;  // guards every field below; never held while calling out
     mutable std::vector<std::string> m_arrCalls;
     std::map<const void*, std::string> m_mapNames;

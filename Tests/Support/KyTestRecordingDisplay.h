@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "IAcquireDisplaySource.h"
@@ -22,6 +23,23 @@
 // After Close, every call is counted as late (a producer that promised to stop did not).
 // Any thread may call; the fields are guarded, and no lock is held while calling out.
 class KyTestRecordingDisplay : public KyCAcquireDisplayBase, public IAcquireDisplaySource {
+    // Helpers for the guarded fields below; the lock is held only inside.
+    template <class Action>
+    auto locked(Action action) const {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return action();
+    }
+    template <class T>
+    T get(const T& field) const {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        return field;
+    }
+    template <class T, class U>
+    void set(T& field, U&& value) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        field = std::forward<U>(value);
+    }
+
 public:
     struct Frame {
         KyCSize2 size;
@@ -59,38 +77,41 @@ public:
     void ResetDisplay() override { log("ResetDisplay"); }
 
     // Behaviour.
-    void SetRefuseBuffers(bool bRefuse);
-    void SetBottomUp(bool bBottomUp);
-    void SetGetBufferDelayMs(unsigned nDelayMs);  // widens race windows
+    void SetRefuseBuffers(bool bRefuse) { set(m_bRefuse, bRefuse); }
+    void SetBottomUp(bool bBottomUp) { set(m_bBottomUp, bBottomUp); }
+    // Widens race windows.
+    void SetGetBufferDelayMs(unsigned nDelayMs) { set(m_nDelayMs, nDelayMs); }
     // Called at the end of every ReleaseBitmapBuffer, on the producer's thread, no lock held.
-    void SetOnRelease(std::function<void(bool)> onRelease);
-    void Close();
+    void SetOnRelease(std::function<void(bool)> onRelease) {
+        set(m_OnRelease, std::move(onRelease));
+    }
+    void Close() { set(m_bClosed, true); }
     // What GetPixelFormat answers (15 until set); SetPixelFormat does not change it.
-    void SetPixelFormatAnswer(int nFormat);
+    void SetPixelFormatAnswer(int nFormat) { set(m_nFormat, nFormat); }
     // The client's side: calls its picture callback with this display as the target; false
     // without one.
     bool Pull();
 
     // What happened.
-    std::vector<std::string> GetCalls() const;
-    std::vector<std::string> TakeCalls();  // the log so far, emptied
+    std::vector<std::string> GetCalls() const { return get(m_arrCalls); }
+    // The log so far, emptied.
+    std::vector<std::string> TakeCalls() {
+        return locked([&] { return std::exchange(m_arrCalls, {}); });
+    }
     // The latest call, also once the log is full.
-    std::string GetLastCall() const;
-    bool HasCallback() const;
-    unsigned GetFrameCount() const;  // valid releases of a handed-out buffer
-    unsigned GetInvalidReleases() const;
-    unsigned GetLateCalls() const;
-    bool GuardsIntact() const;  // no producer wrote past a row
-    Frame GetLastFrame() const;
-    std::vector<unsigned> GetFrameNumbers() const;  // read from each frame's test picture
+    std::string GetLastCall() const { return get(m_strLastCall); }
+    // Valid releases of a handed-out buffer.
+    unsigned GetFrameCount() const { return get(m_nFrames); }
+    unsigned GetInvalidReleases() const { return get(m_nInvalid); }
+    unsigned GetLateCalls() const { return get(m_nLateCalls); }
+    // No producer wrote past a row.
+    bool GuardsIntact() const { return get(m_bGuardsIntact); }
+    Frame GetLastFrame() const { return get(m_LastFrame); }
+    // Read from each frame's test picture.
+    std::vector<unsigned> GetFrameNumbers() const { return get(m_arrFrameNumbers); }
     bool WaitForFrames(unsigned nMinCount, unsigned nTimeoutMs) const;
 
 private:
-    template <class Action>
-    auto locked(Action action) const {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        return action();
-    }
     void logCall(const std::string& strCall);  // with m_Mutex held
     void log(const std::string& strCall) {
         locked([&] { logCall(strCall); });
