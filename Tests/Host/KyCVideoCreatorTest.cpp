@@ -11,6 +11,7 @@
 #include <limits>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "CbException.h"
 #include "CbSmartPointer.h"
@@ -106,8 +107,8 @@ TEST_P(KyCVideoCreatorLayoutTest, FramesDecodeUpright) {
     EXPECT_TRUE(KyTestIsMarkedPicture(decoded(packets[1]), c.nWidth, 32, c.nPixelSize == 1));
     KyTestVideoProbe probe;
     ASSERT_TRUE(KyTestProbeVideo(m_strFile, false, probe)) << probe.strError;
-    EXPECT_EQ(probe.nRateNum, c.nRateNum);
-    EXPECT_EQ(probe.nRateDen, c.nRateDen);
+    EXPECT_EQ(std::make_pair(probe.nRateNum, probe.nRateDen),
+              std::make_pair(c.nRateNum, c.nRateDen));
     if (c.nPixelSize != 1) {
         EXPECT_GT(probe.nTopCr, 128 + 60) << "the top is not red";
         EXPECT_GT(probe.nBottomCb, 128 + 60) << "the bottom is not blue";
@@ -140,14 +141,11 @@ TEST_F(KyCVideoCreatorTest, WorkerThreadWritesAnIndexedDatedMotionJpegAtEighteen
 
     KyTestVideoProbe probe;
     ASSERT_TRUE(KyTestProbeVideo(m_strFile, true, probe)) << probe.strError;
-    EXPECT_EQ(probe.strCodec, "mjpeg");
-    EXPECT_EQ(probe.nRateNum, 18);
-    EXPECT_EQ(probe.nRateDen, 1);
-    EXPECT_EQ(probe.nWidth, 32);
-    EXPECT_EQ(probe.nHeight, 32);
-    EXPECT_EQ(probe.nStreamFrames, 5);
-    EXPECT_EQ(probe.nIndexEntries, 5);
-    EXPECT_EQ(probe.nDecoded, 5);
+    // Codec, rate, size, then frames in the header, the index and decoded.
+    EXPECT_EQ(
+        std::make_tuple(probe.strCodec, probe.nRateNum, probe.nRateDen, probe.nWidth, probe.nHeight,
+                        probe.nStreamFrames, probe.nIndexEntries, probe.nDecoded),
+        std::make_tuple(std::string("mjpeg"), 18, 1, 32, 32, 5ll, 5, 5));
     // The start date, in UTC, for a recovery that has to name the file.
     EXPECT_GE(probe.strDate, utcText(nBefore));
     EXPECT_LE(probe.strDate, utcText(std::time(nullptr)));
@@ -239,8 +237,8 @@ TEST_F(KyCVideoCreatorTest, SizeLimitRefusesFramesForGoodAndKeepsTheFileComplete
     }
     KyTestVideoProbe probe;
     ASSERT_TRUE(KyTestProbeVideo(m_strFile, false, probe)) << probe.strError;
-    EXPECT_EQ(probe.nIndexEntries, static_cast<int>(nAccepted));
-    EXPECT_EQ(probe.nPackets, static_cast<int>(nAccepted));
+    EXPECT_EQ(std::make_pair(probe.nIndexEntries, probe.nPackets),
+              std::make_pair(static_cast<int>(nAccepted), static_cast<int>(nAccepted)));
     EXPECT_LE(std::filesystem::file_size(std::filesystem::path(m_strFile)), nLimit);
 }
 
@@ -307,12 +305,10 @@ void expectComplete(const std::wstring& strFile, unsigned nFrames, unsigned long
     EXPECT_GT(std::filesystem::file_size(std::filesystem::path(strFile)), nPast);
     KyTestVideoProbe probe;
     ASSERT_TRUE(KyTestProbeVideo(strFile, false, probe)) << probe.strError;
-    EXPECT_EQ(probe.nIndexEntries, static_cast<int>(nFrames));
-    EXPECT_EQ(probe.nPackets, static_cast<int>(nFrames));
-    EXPECT_EQ(probe.nStreamFrames, static_cast<long long>(nFrames));
-    EXPECT_EQ(probe.nDecoded, 2);
-    EXPECT_EQ(probe.nWidth, kWidth);
-    EXPECT_EQ(probe.nRateNum, 18);
+    const int n = static_cast<int>(nFrames);
+    EXPECT_EQ(std::make_tuple(probe.nIndexEntries, probe.nPackets, probe.nStreamFrames,
+                              probe.nDecoded, probe.nWidth, probe.nRateNum),
+              std::make_tuple(n, n, static_cast<long long>(n), 2, kWidth, 18));
 }
 
 }  // namespace
