@@ -167,13 +167,15 @@ INSTANTIATE_TEST_SUITE_P(Leftovers, KyCVideoRecoveryTest, ::testing::ValuesIn(kC
                              return std::string(info.param.pszName);
                          });
 
-TEST(KyCVideoRecoveryRunningTest, ARecordingStillRunningIsLeftAlone) {
+TEST(KyCVideoRecoveryRunningTest, ARecordingStillRunningIsLeftAloneAMissingDirectoryIgnored) {
     KyTestTempDir dir;
+    std::vector<SRecoveredVideo> out;
+    EXPECT_TRUE(KyCVideoRecovery::RecoverDirectory(dir.File(L"missing"), out));
+    EXPECT_TRUE(out.empty());
     const std::wstring strFile = dir.File(L"~video.avi");
     KyCFieldBase frame(KyCRect2(KyCSize2(32, 32)), 4, 0);
     CbSmartPointer<KyCVideoCreator> pWriter(new KyCVideoCreator(strFile, 32, 32, 1.0f / 18.0f));
     ASSERT_TRUE(pWriter->ProcessFrame(frame.m_pData + 31 * frame.m_nPitch, -frame.m_nPitch));
-    std::vector<SRecoveredVideo> out;
     EXPECT_FALSE(KyCVideoRecovery::RecoverDirectory(dir.Path(), out));
     ASSERT_EQ(out.size(), 1u);
     EXPECT_FALSE(out[0].bRecovered);
@@ -185,13 +187,6 @@ TEST(KyCVideoRecoveryRunningTest, ARecordingStillRunningIsLeftAlone) {
     std::string strReason;
     EXPECT_TRUE(KyCMediaFileCheck::CheckVideo(strFile, nFrames, strReason)) << strReason;
     EXPECT_EQ(nFrames, 2u);
-}
-
-TEST(KyCVideoRecoveryRunningTest, AMissingDirectoryHasNothingToDo) {
-    KyTestTempDir dir;
-    std::vector<SRecoveredVideo> out;
-    EXPECT_TRUE(KyCVideoRecovery::RecoverDirectory(dir.File(L"missing"), out));
-    EXPECT_TRUE(out.empty());
 }
 
 }  // namespace

@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, KyPlatformFileCaseTest, ::testing::ValuesIn
                              return std::string(info.param.pszName);
                          });
 
-TEST_F(KyPlatformFileTest, SearchMatchesIgnoringCaseAndFlagsDirectories) {
+TEST_F(KyPlatformFileTest, SearchMatchesIgnoringCaseFlagsDirectoriesAndStartsAtTheRoot) {
     for (const wchar_t* pszName :
          {L"x.avi", L"Y.AVI", L"x.avi.txt", L"x.jpg", L"avi", L"Bild-\u00e4\u20ac.Avi"})
         write(pszName, "");
@@ -195,9 +195,7 @@ TEST_F(KyPlatformFileTest, SearchMatchesIgnoringCaseAndFlagsDirectories) {
     EXPECT_EQ(namesOf(findAll(m_Dir.Path() + L"/*.jpg")), L"x.jpg");
     EXPECT_EQ(namesOf(findAll(file(L"folder.avi"))), L"folder.avi/");
     EXPECT_TRUE(findAll(L"").empty());
-}
-
-TEST_F(KyPlatformFileTest, AnEmptyDirectoryPartSearchesTheRoot) {
+    // An empty directory part searches the root.
     unsigned nError = 0;
     EXPECT_TRUE(findAll(L"\\*.kynosuchextension", &nError).empty());
     EXPECT_EQ(nError, static_cast<unsigned>(kErrorFileNotFound));
