@@ -159,9 +159,7 @@ TEST_F(KyCLiveDisplayRefreshTest, AThrowingCallbackEndsNothing) {
     EXPECT_TRUE(m_Display.WaitForRefresh(2, kWaitMs));
 }
 
-// A callback removed with an empty functor is never called after SetPictureCallback returns,
-// while another thread keeps asking for refreshes. The callback checks the "removed" mark at its
-// start and at its end, so a call still running at the return counts as well.
+// While another thread asks for refreshes; a call still running at the return counts as late.
 TEST_F(KyCLiveDisplayRefreshTest, RemovedCallbackIsNeverCalledAfterTheRemovalReturns) {
     m_Display.StartDisplay(true);
     std::atomic<bool> bQuit{false};

@@ -1,5 +1,4 @@
-// The check of filed files: a whole picture and video pass; cut, empty, missing or foreign files
-// fail with a reason.
+// The check of filed files: whole ones pass, cut, empty, missing or foreign ones give a reason.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -127,8 +127,7 @@ TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
 }
 
 TEST_F(KyCSyntheticCameraTest, StopWaitsForTheFrameInProgress) {
-    // A slow display keeps a frame in progress most of the time; once StopAcquisition returns,
-    // its ReleaseBitmapBuffer has happened and nothing follows.
+    // A slow display keeps a frame in progress: the stop returns after its release, then quiet.
     m_Display.SetGetBufferDelayMs(3);
     start(1000.0f, KyCSize2(32, 24));
     for (int nRound = 0; nRound < 20; ++nRound) {
@@ -163,8 +162,7 @@ TEST_F(KyCSyntheticCameraTest, SwitchedSourceGetsNoFurtherCalls) {
 }
 
 TEST_F(KyCSyntheticCameraTest, DisplayMayStopTheCameraFromInsideADelivery) {
-    // The stop comes on the camera's own thread, inside ReleaseBitmapBuffer: it must not wait for
-    // itself.
+    // Inside ReleaseBitmapBuffer, on the camera's own thread: it must not wait for itself.
     std::atomic<int> nReleases{0};
     std::atomic<bool> bStopped{false};
     m_Display.SetOnRelease([&](bool) {

@@ -1,5 +1,4 @@
-// The AVI writer as FFmpeg reads its files: frames upright in every layout, rate, index, start
-// date, bad frames, the size limit, the sync to the disk and files past 1 and 4 GiB.
+// The AVI writer as FFmpeg reads its files, from bad frames to files past 1 and 4 GiB.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -121,8 +120,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, KyCVideoCreatorLayoutTest, ::testing::ValuesIn
                          });
 
 TEST_F(KyCVideoCreatorTest, WorkerThreadWritesAnIndexedDatedMotionJpegAtEighteenPerSecond) {
-    // As a recording runs: created on the host's thread, frames written on the worker's, whose
-    // reference is the last one and completes the file.
+    // As a recording runs: the worker writes and drops the last reference, which ends the file.
     const std::time_t nBefore = std::time(nullptr);
     const unsigned char levels[] = {30, 130, 230, 80, 180};
     CbSmartPointer<KyCVideoCreator> pWriter(new KyCVideoCreator(m_strFile, 32, 32, kInterval));
@@ -274,9 +272,8 @@ namespace {
 const int kWidth = 1920, kHeight = 1080;
 const unsigned long long kGiB = 1ull << 30;
 
-// Most frames are three noise JPEGs appended as they stand, so that the time goes to the file.
-// Records at 18 frames per second until the file holds nBytes, the first and the last frame
-// through the encoder. The number of frames written; 0 on a refusal.
+// Frames written until the file holds nBytes (0 on a refusal); the first and last encoded, the
+// rest noise JPEGs stored as they stand, so that the time goes to the file.
 unsigned recordPast(const std::wstring& strFile, unsigned long long nBytes) {
     const KyCFieldBase frame = noiseFrame(kWidth, kHeight, 11);
     std::vector<CbArray<unsigned char>> jpegs(3);
@@ -321,9 +318,8 @@ TEST(KyCVideoCreatorLargeFileTest, RecordingPastOneGibibyteStaysIndexedAndReadab
     expectComplete(strFile, nFrames, kGiB);
 }
 
-// Past 4 GiB, where 32-bit offsets and sizes would wrap. Runs only when KY_TEST_LARGE_AVI names
-// the file to write (Tests/Host/KyLargeRecordingReadersTest.cmake): the file stays, with its frame
-// count in FILE.frames, for ffprobe and GStreamer to read.
+// Past 4 GiB, where 32-bit offsets wrap: into KY_TEST_LARGE_AVI, kept with FILE.frames for
+// outside readers (Tests/Host/KyLargeRecordingReadersTest.cmake).
 TEST(KyCVideoCreatorLargeFileTest, RecordingPastFourGibibytesForOutsideReaders) {
     const char* pszFile = std::getenv("KY_TEST_LARGE_AVI");
     if (pszFile == nullptr || *pszFile == 0)

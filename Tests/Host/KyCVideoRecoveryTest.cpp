@@ -1,5 +1,4 @@
-// Recovery of a recording its process left behind: which frames come back, how the new file is
-// named, and what is never touched (a running recording, a taken name, an unreadable leftover).
+// Recovery of a recording its process left behind: frames, name, and what is never touched.
 #include <gtest/gtest.h>
 
 #include <cwchar>
@@ -36,8 +35,7 @@ std::wstring localName(std::int64_t nTime) {
     return szName;
 }
 
-// What a killed recording leaves: the bytes of a writer's file while it is still open (frames,
-// no index), with the start time replaced by kStoredDate, or removed.
+// A killed recording's bytes (frames, no index), its start time kStoredDate or removed.
 std::string killedRecording(const std::wstring& strScratch, bool bWithDate) {
     KyCFieldBase frame(KyCRect2(KyCSize2(64, 48)), 4, 0);
     KyTestPaintMarkedPicture(frame, false);

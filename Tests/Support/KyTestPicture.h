@@ -6,12 +6,10 @@
 
 #include "KyCFieldBase.h"
 
-// Paints the picture into a field of pixel size 1, 3 or 4. bBottomUp: the field's first row is
-// the picture's bottom line (bitmap order); otherwise its top line.
+// Paints it into a field of pixel size 1, 3 or 4; bBottomUp: the first row is the bottom line.
 void KyTestPaintMarkedPicture(KyCFieldBase& field, bool bBottomUp);
 
-// Checks a decoded top-down BGRA field (as KyCJPGCodec::Decode gives) for the picture, upright
-// and unmirrored, of the given size, with a tolerance for JPEG losses.
+// A decoded top-down BGRA field holds it upright, unmirrored, at this size (JPEG losses allowed).
 ::testing::AssertionResult KyTestIsMarkedPicture(const KyCFieldBase& decoded, int nWidth,
                                                  int nHeight, bool bGrey = false);
 
