@@ -20,7 +20,6 @@ std::string wholeJpeg() {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// A video of nFrames frames.
 std::string video(const KyTestTempDir& dir, unsigned nFrames) {
     const std::wstring strPath = dir.File(L"scratch.avi");
     {

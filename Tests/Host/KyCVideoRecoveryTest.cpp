@@ -78,7 +78,6 @@ const SRecoveryCase kCases[] = {
 
 class KyCVideoRecoveryTest : public ::testing::TestWithParam<SRecoveryCase> {
 protected:
-    // The directory's names, sorted and joined by spaces.
     std::wstring names() const {
         std::set<std::wstring> all;
         for (const auto& entry : std::filesystem::directory_iterator(m_Dir.Path()))
