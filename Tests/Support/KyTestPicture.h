@@ -1,5 +1,4 @@
-// A picture whose orientation can be recognised after encoding: top half red, bottom half blue,
-// a green block in the top-left corner (grey pictures: bright top, dark bottom, mid-grey block).
+// A picture whose orientation survives encoding: red top, blue bottom, green top-left block.
 #pragma once
 
 #include <gtest/gtest.h>
