@@ -1,5 +1,4 @@
-// The check of filed files: a whole picture and video pass; cut, empty, missing or foreign files
-// fail with a reason.
+// The check of filed files: whole ones pass, cut, empty, missing or foreign ones give a reason.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,7 +20,6 @@ std::string wholeJpeg() {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// A video of nFrames frames.
 std::string video(const KyTestTempDir& dir, unsigned nFrames) {
     const std::wstring strPath = dir.File(L"scratch.avi");
     {

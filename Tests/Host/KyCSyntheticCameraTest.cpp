@@ -33,15 +33,9 @@ void expectUpright(const KyTestRecordingDisplay::Frame& frame) {
 
 class KyCSyntheticCameraTest : public ::testing::Test {
 protected:
-    // Delivers on demand only (no thread), into m_Display.
-    void startOnDemand() {
-        ASSERT_TRUE(m_Camera.SetFrameRate(0.0f));
-        m_Camera.SetDisplaySource(&m_Display);
-        ASSERT_EQ(m_Camera.StartAcquisition(1), 0);
-    }
-    // Delivers from its thread at a high rate, into m_Display.
-    void startThread(KyCSize2 size, float fRate) {
-        ASSERT_TRUE(m_Camera.SetFrameSize(size));
+    // Delivers into m_Display: on demand only (no thread) at rate 0, else from its thread.
+    void start(float fRate = 0.0f, KyCSize2 size = KyCSize2()) {
+        ASSERT_TRUE(size.nWidth == 0 || m_Camera.SetFrameSize(size));
         ASSERT_TRUE(m_Camera.SetFrameRate(fRate));
         m_Camera.SetDisplaySource(&m_Display);
         ASSERT_EQ(m_Camera.StartAcquisition(1), 0);
@@ -81,7 +75,7 @@ TEST_P(KyCSyntheticCameraLayoutTest, OnDemandFrameIsWrittenTopFirstIntoDisplayZe
     EXPECT_EQ(KyCSize2(nWidth, nHeight), c.size);
     m_Camera.SetDisplaySource(&m_Display);
     EXPECT_FALSE(m_Camera.DeliverFrameNow()) << "no frames before acquisition starts";
-    startOnDemand();
+    start();
     ASSERT_TRUE(m_Camera.DeliverFrameNow());
     EXPECT_EQ(m_Display.GetCalls(), (std::vector<std::string>{"GetDisplay(0)", c.pszBufferCall,
                                                               "ReleaseBitmapBuffer(true)"}));
@@ -107,7 +101,7 @@ TEST_F(KyCSyntheticCameraTest, BadSettingsAreRefusedAndANewSizeAppliesToTheNextF
          {-1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
         EXPECT_FALSE(m_Camera.SetFrameRate(fRate));
     EXPECT_EQ(m_Camera.GetFrameSize(), KyCSize2(640, 480));
-    startOnDemand();
+    start();
     ASSERT_TRUE(m_Camera.SetFrameSize(KyCSize2(64, 40)));
     ASSERT_TRUE(m_Camera.DeliverFrameNow());
     EXPECT_EQ(m_Display.GetLastFrame().size, KyCSize2(64, 40));
@@ -115,7 +109,7 @@ TEST_F(KyCSyntheticCameraTest, BadSettingsAreRefusedAndANewSizeAppliesToTheNextF
 
 TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
     m_Display.SetRefuseBuffers(true);
-    startOnDemand();
+    start();
     EXPECT_FALSE(m_Camera.DeliverFrameNow());
     EXPECT_FALSE(m_Camera.DeliverFrameNow());
     const std::vector<std::string> calls = m_Display.GetCalls();
@@ -133,10 +127,9 @@ TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
 }
 
 TEST_F(KyCSyntheticCameraTest, StopWaitsForTheFrameInProgress) {
-    // A slow display keeps a frame in progress most of the time; once StopAcquisition returns,
-    // its ReleaseBitmapBuffer has happened and nothing follows.
+    // A slow display keeps a frame in progress: the stop returns after its release, then quiet.
     m_Display.SetGetBufferDelayMs(3);
-    startThread(KyCSize2(32, 24), 1000.0f);
+    start(1000.0f, KyCSize2(32, 24));
     for (int nRound = 0; nRound < 20; ++nRound) {
         ASSERT_TRUE(m_Display.WaitForFrames(m_Display.GetFrameCount() + 1, kWaitMs));
         m_Camera.StopAcquisition(1, 0);
@@ -152,7 +145,7 @@ TEST_F(KyCSyntheticCameraTest, StopWaitsForTheFrameInProgress) {
 TEST_F(KyCSyntheticCameraTest, SwitchedSourceGetsNoFurtherCalls) {
     KyTestRecordingDisplay second;
     m_Display.SetGetBufferDelayMs(20);  // a frame stays in progress for a while
-    startThread(KyCSize2(32, 24), 200.0f);
+    start(200.0f, KyCSize2(32, 24));
     ASSERT_TRUE(m_Display.WaitForFrames(1, kWaitMs));
     // Switch while the next frame is inside the first display's GetBitmapBuffer.
     ASSERT_TRUE(KyTestWaitFor(
@@ -169,8 +162,7 @@ TEST_F(KyCSyntheticCameraTest, SwitchedSourceGetsNoFurtherCalls) {
 }
 
 TEST_F(KyCSyntheticCameraTest, DisplayMayStopTheCameraFromInsideADelivery) {
-    // The stop comes on the camera's own thread, inside ReleaseBitmapBuffer: it must not wait for
-    // itself.
+    // Inside ReleaseBitmapBuffer, on the camera's own thread: it must not wait for itself.
     std::atomic<int> nReleases{0};
     std::atomic<bool> bStopped{false};
     m_Display.SetOnRelease([&](bool) {
@@ -179,7 +171,7 @@ TEST_F(KyCSyntheticCameraTest, DisplayMayStopTheCameraFromInsideADelivery) {
             bStopped = true;
         }
     });
-    startThread(KyCSize2(16, 8), 500.0f);
+    start(500.0f, KyCSize2(16, 8));
     ASSERT_TRUE(KyTestWaitFor([&] { return bStopped.load(); }, kWaitMs))
         << "StopAcquisition inside a delivery did not return";
     EXPECT_FALSE(m_Camera.IsAcquisitionRunning());

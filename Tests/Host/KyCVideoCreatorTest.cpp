@@ -1,5 +1,4 @@
-// The AVI writer as FFmpeg reads its files: frames upright in every layout, rate, index, start
-// date, bad frames, the size limit, the sync to the disk and files past 1 and 4 GiB.
+// The AVI writer as FFmpeg reads its files, from bad frames to files past 1 and 4 GiB.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +10,7 @@
 #include <limits>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "CbException.h"
 #include "CbSmartPointer.h"
@@ -106,8 +106,8 @@ TEST_P(KyCVideoCreatorLayoutTest, FramesDecodeUpright) {
     EXPECT_TRUE(KyTestIsMarkedPicture(decoded(packets[1]), c.nWidth, 32, c.nPixelSize == 1));
     KyTestVideoProbe probe;
     ASSERT_TRUE(KyTestProbeVideo(m_strFile, false, probe)) << probe.strError;
-    EXPECT_EQ(probe.nRateNum, c.nRateNum);
-    EXPECT_EQ(probe.nRateDen, c.nRateDen);
+    EXPECT_EQ(std::make_pair(probe.nRateNum, probe.nRateDen),
+              std::make_pair(c.nRateNum, c.nRateDen));
     if (c.nPixelSize != 1) {
         EXPECT_GT(probe.nTopCr, 128 + 60) << "the top is not red";
         EXPECT_GT(probe.nBottomCb, 128 + 60) << "the bottom is not blue";
@@ -120,8 +120,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, KyCVideoCreatorLayoutTest, ::testing::ValuesIn
                          });
 
 TEST_F(KyCVideoCreatorTest, WorkerThreadWritesAnIndexedDatedMotionJpegAtEighteenPerSecond) {
-    // As a recording runs: created on the host's thread, frames written on the worker's, whose
-    // reference is the last one and completes the file.
+    // As a recording runs: the worker writes and drops the last reference, which ends the file.
     const std::time_t nBefore = std::time(nullptr);
     const unsigned char levels[] = {30, 130, 230, 80, 180};
     CbSmartPointer<KyCVideoCreator> pWriter(new KyCVideoCreator(m_strFile, 32, 32, kInterval));
@@ -140,14 +139,11 @@ TEST_F(KyCVideoCreatorTest, WorkerThreadWritesAnIndexedDatedMotionJpegAtEighteen
 
     KyTestVideoProbe probe;
     ASSERT_TRUE(KyTestProbeVideo(m_strFile, true, probe)) << probe.strError;
-    EXPECT_EQ(probe.strCodec, "mjpeg");
-    EXPECT_EQ(probe.nRateNum, 18);
-    EXPECT_EQ(probe.nRateDen, 1);
-    EXPECT_EQ(probe.nWidth, 32);
-    EXPECT_EQ(probe.nHeight, 32);
-    EXPECT_EQ(probe.nStreamFrames, 5);
-    EXPECT_EQ(probe.nIndexEntries, 5);
-    EXPECT_EQ(probe.nDecoded, 5);
+    // Codec, rate, size, then frames in the header, the index and decoded.
+    EXPECT_EQ(
+        std::make_tuple(probe.strCodec, probe.nRateNum, probe.nRateDen, probe.nWidth, probe.nHeight,
+                        probe.nStreamFrames, probe.nIndexEntries, probe.nDecoded),
+        std::make_tuple(std::string("mjpeg"), 18, 1, 32, 32, 5ll, 5, 5));
     // The start date, in UTC, for a recovery that has to name the file.
     EXPECT_GE(probe.strDate, utcText(nBefore));
     EXPECT_LE(probe.strDate, utcText(std::time(nullptr)));
@@ -239,8 +235,8 @@ TEST_F(KyCVideoCreatorTest, SizeLimitRefusesFramesForGoodAndKeepsTheFileComplete
     }
     KyTestVideoProbe probe;
     ASSERT_TRUE(KyTestProbeVideo(m_strFile, false, probe)) << probe.strError;
-    EXPECT_EQ(probe.nIndexEntries, static_cast<int>(nAccepted));
-    EXPECT_EQ(probe.nPackets, static_cast<int>(nAccepted));
+    EXPECT_EQ(std::make_pair(probe.nIndexEntries, probe.nPackets),
+              std::make_pair(static_cast<int>(nAccepted), static_cast<int>(nAccepted)));
     EXPECT_LE(std::filesystem::file_size(std::filesystem::path(m_strFile)), nLimit);
 }
 
@@ -276,9 +272,8 @@ namespace {
 const int kWidth = 1920, kHeight = 1080;
 const unsigned long long kGiB = 1ull << 30;
 
-// Most frames are three noise JPEGs appended as they stand, so that the time goes to the file.
-// Records at 18 frames per second until the file holds nBytes, the first and the last frame
-// through the encoder. The number of frames written; 0 on a refusal.
+// Frames written until the file holds nBytes (0 on a refusal); the first and last encoded, the
+// rest noise JPEGs stored as they stand, so that the time goes to the file.
 unsigned recordPast(const std::wstring& strFile, unsigned long long nBytes) {
     const KyCFieldBase frame = noiseFrame(kWidth, kHeight, 11);
     std::vector<CbArray<unsigned char>> jpegs(3);
@@ -307,12 +302,10 @@ void expectComplete(const std::wstring& strFile, unsigned nFrames, unsigned long
     EXPECT_GT(std::filesystem::file_size(std::filesystem::path(strFile)), nPast);
     KyTestVideoProbe probe;
     ASSERT_TRUE(KyTestProbeVideo(strFile, false, probe)) << probe.strError;
-    EXPECT_EQ(probe.nIndexEntries, static_cast<int>(nFrames));
-    EXPECT_EQ(probe.nPackets, static_cast<int>(nFrames));
-    EXPECT_EQ(probe.nStreamFrames, static_cast<long long>(nFrames));
-    EXPECT_EQ(probe.nDecoded, 2);
-    EXPECT_EQ(probe.nWidth, kWidth);
-    EXPECT_EQ(probe.nRateNum, 18);
+    const int n = static_cast<int>(nFrames);
+    EXPECT_EQ(std::make_tuple(probe.nIndexEntries, probe.nPackets, probe.nStreamFrames,
+                              probe.nDecoded, probe.nWidth, probe.nRateNum),
+              std::make_tuple(n, n, static_cast<long long>(n), 2, kWidth, 18));
 }
 
 }  // namespace
@@ -325,9 +318,8 @@ TEST(KyCVideoCreatorLargeFileTest, RecordingPastOneGibibyteStaysIndexedAndReadab
     expectComplete(strFile, nFrames, kGiB);
 }
 
-// Past 4 GiB, where 32-bit offsets and sizes would wrap. Runs only when KY_TEST_LARGE_AVI names
-// the file to write (Tests/Host/KyLargeRecordingReadersTest.cmake): the file stays, with its frame
-// count in FILE.frames, for ffprobe and GStreamer to read.
+// Past 4 GiB, where 32-bit offsets wrap: into KY_TEST_LARGE_AVI, kept with FILE.frames for
+// outside readers (Tests/Host/KyLargeRecordingReadersTest.cmake).
 TEST(KyCVideoCreatorLargeFileTest, RecordingPastFourGibibytesForOutsideReaders) {
     const char* pszFile = std::getenv("KY_TEST_LARGE_AVI");
     if (pszFile == nullptr || *pszFile == 0)

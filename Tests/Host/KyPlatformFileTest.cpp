@@ -1,5 +1,4 @@
-// The platform's file operations: Win32 results and error codes on every platform; a file held
-// open for writing can be neither deleted, moved nor replaced, whatever the path's spelling.
+// The platform's file operations: Win32 results and error codes, beside a file held open.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -83,9 +82,8 @@ struct SFileCase {
     EOperation eOperation;
     const wchar_t* pszFrom;  // '|' stands for the platform separator
     const wchar_t* pszTo;
-    unsigned nError;  // kErrorSuccess: it succeeds; kErrorGeneric: any error
-    const char*
-        pszAfter;  // the directory afterwards, which starts as "a.avi=a b.avi=b h.avi=h sub/"
+    unsigned nError;       // kErrorSuccess: it succeeds; kErrorGeneric: any error
+    const char* pszAfter;  // the directory afterwards; before: "a.avi=a b.avi=b h.avi=h sub/"
 };
 
 // h.avi is held open for writing meanwhile; "+" is written through the handle at the end.
@@ -185,7 +183,7 @@ INSTANTIATE_TEST_SUITE_P(Operations, KyPlatformFileCaseTest, ::testing::ValuesIn
                              return std::string(info.param.pszName);
                          });
 
-TEST_F(KyPlatformFileTest, SearchMatchesIgnoringCaseAndFlagsDirectories) {
+TEST_F(KyPlatformFileTest, SearchMatchesIgnoringCaseFlagsDirectoriesAndStartsAtTheRoot) {
     for (const wchar_t* pszName :
          {L"x.avi", L"Y.AVI", L"x.avi.txt", L"x.jpg", L"avi", L"Bild-\u00e4\u20ac.Avi"})
         write(pszName, "");
@@ -195,9 +193,7 @@ TEST_F(KyPlatformFileTest, SearchMatchesIgnoringCaseAndFlagsDirectories) {
     EXPECT_EQ(namesOf(findAll(m_Dir.Path() + L"/*.jpg")), L"x.jpg");
     EXPECT_EQ(namesOf(findAll(file(L"folder.avi"))), L"folder.avi/");
     EXPECT_TRUE(findAll(L"").empty());
-}
-
-TEST_F(KyPlatformFileTest, AnEmptyDirectoryPartSearchesTheRoot) {
+    // An empty directory part searches the root.
     unsigned nError = 0;
     EXPECT_TRUE(findAll(L"\\*.kynosuchextension", &nError).empty());
     EXPECT_EQ(nError, static_cast<unsigned>(kErrorFileNotFound));
@@ -227,8 +223,7 @@ TEST_F(KyPlatformFileTest, WriteTimesAreKeptToTheTickAndByACopy) {
 }
 
 TEST(KyPlatformLastErrorTest, EachThreadKeepsItsOwnLastError) {
-    // Both threads fail first and read afterwards, with nothing but atomics in between (any
-    // successful call may change the last error).
+    // Both fail, then read, with only atomics between (any other call may set the error).
     KyTestTempDir dir;
     std::atomic<int> nFailed{0};
     auto failThenRead = [&](const std::wstring& strPath) {

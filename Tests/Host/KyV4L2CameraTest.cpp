@@ -26,7 +26,6 @@ protected:
         m_pCamera = std::make_unique<KyCV4L2Camera>(std::move(pDevice));
         return m_pCamera->Open("/dev/fake0", wished, fFramesPerSecond);
     }
-    // Opens and streams into m_Display.
     void stream(const Script& script, KyCSize2 wished) {
         ASSERT_EQ(open(script, wished), eV4L2Ok);
         m_pCamera->SetDisplaySource(&m_Display);

@@ -45,12 +45,13 @@ struct Picture {
     std::vector<unsigned char> bytes;
 };
 
-::testing::AssertionResult near(const unsigned char* pPixel, int b, int g, int r, int nTol) {
-    if (std::abs(pPixel[0] - b) > nTol || std::abs(pPixel[1] - g) > nTol ||
-        std::abs(pPixel[2] - r) > nTol || pPixel[3] != 255)
+// The pixel is the BGR colour within 40 and opaque.
+::testing::AssertionResult near(const unsigned char* p, const unsigned char* bgr) {
+    if (std::abs(p[0] - bgr[0]) > 40 || std::abs(p[1] - bgr[1]) > 40 ||
+        std::abs(p[2] - bgr[2]) > 40 || p[3] != 255)
         return ::testing::AssertionFailure()
-               << "BGRA " << int(pPixel[0]) << "," << int(pPixel[1]) << "," << int(pPixel[2]) << ","
-               << int(pPixel[3]) << " expected about " << b << "," << g << "," << r << ",255";
+               << "BGRA " << int(p[0]) << "," << int(p[1]) << "," << int(p[2]) << "," << int(p[3])
+               << " expected about " << int(bgr[0]) << "," << int(bgr[1]) << "," << int(bgr[2]);
     return ::testing::AssertionSuccess();
 }
 
@@ -96,9 +97,9 @@ TEST_P(KyV4L2ConverterPictureTest, TestPictureComesOutUprightInsideItsRows) {
     KyCTestPattern::GetTopColour(4, top);
     KyCTestPattern::GetBottomColour(4, bottom);
     const int nLast = picture.size.nHeight - 1, nRight = picture.size.nWidth - 1;
-    EXPECT_TRUE(near(picture.Pixel(0, 0), top[0], top[1], top[2], 40));
-    EXPECT_TRUE(near(picture.Pixel(0, nRight), top[0], top[1], top[2], 40));
-    EXPECT_TRUE(near(picture.Pixel(nLast, 0), bottom[0], bottom[1], bottom[2], 40));
+    EXPECT_TRUE(near(picture.Pixel(0, 0), top));
+    EXPECT_TRUE(near(picture.Pixel(0, nRight), top));
+    EXPECT_TRUE(near(picture.Pixel(nLast, 0), bottom));
     unsigned nRead = 0;
     if (KyCTestPattern::ReadFrameNumber(picture.bytes.data(), picture.nPitch, picture.size, 4,
                                         nRead)) {

@@ -204,10 +204,9 @@ std::vector<unsigned char> KyTestFakeV4L2Device::MakeFrame(const KyV4L2Format& f
             int nY0, nU0, nV0, nY1, nU1, nV1;
             bgraToYuv(pIn + nCol * 4, nY0, nU0, nV0);
             bgraToYuv(pIn + nCol * 4 + 4, nY1, nU1, nV1);
-            pOut[nCol * 2 + 0] = clampByte(nY0);
-            pOut[nCol * 2 + 1] = clampByte((nU0 + nU1) / 2);
-            pOut[nCol * 2 + 2] = clampByte(nY1);
-            pOut[nCol * 2 + 3] = clampByte((nV0 + nV1) / 2);
+            const int yuyv[4] = {nY0, (nU0 + nU1) / 2, nY1, (nV0 + nV1) / 2};
+            for (int k = 0; k < 4; ++k)
+                pOut[nCol * 2 + k] = clampByte(yuyv[k]);
         }
     }
     return vecYuyv;

@@ -7,10 +7,8 @@
 
 #include "KyV4L2Device.h"
 
-// Frames carry KyCTestPattern with their frame number (0, 1, 2, ...), encoded in the negotiated
-// format: YUYV (BT.601 limited range) or MJPEG (the host's JPEG encoder). The driver's side is
-// scripted before the device is handed to a camera; the test may keep a plain pointer to read
-// the log while the camera owns it. Any thread may call; a mutex guards everything.
+// Frames are KyCTestPattern numbered 0, 1, 2, ... as YUYV (BT.601 limited) or MJPEG. A test may
+// keep a plain pointer to read the log while the camera owns the device; a mutex guards it.
 class KyTestFakeV4L2Device : public KyV4L2Device {
 public:
     struct Script {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-// Creates or replaces the file with exactly these bytes; false when it cannot.
+// Creates or replaces the file with exactly these bytes.
 bool KyTestWriteFile(const std::wstring& strPath, const std::string& strBytes);
 // The file's bytes; empty when it cannot be read.
 std::string KyTestReadFile(const std::wstring& strPath);

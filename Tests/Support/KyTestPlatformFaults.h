@@ -13,8 +13,7 @@ public:
     KyTestPlatformFaults(const KyTestPlatformFaults&) = delete;
     KyTestPlatformFaults& operator=(const KyTestPlatformFaults&) = delete;
 
-    // Operations (KyPlatformFaults::EOperation bits) on paths ending in strSuffix fail with
-    // nError, nTimes times (0: until the end of the test).
+    // EOperation bits on paths ending in strSuffix fail with nError nTimes (0: always).
     void Inject(unsigned nOperations, const std::wstring& strSuffix, unsigned nError,
                 unsigned nTimes = 0) {
         KyPlatformFaults::Inject(nOperations, strSuffix, nError, nTimes);

@@ -1,3 +1,4 @@
+// A fresh directory per test under the system's temporary directory.
 #include "KyTestTempDir.h"
 
 #include <atomic>

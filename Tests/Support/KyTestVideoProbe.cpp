@@ -1,5 +1,4 @@
-// A second opinion on video files: FFmpeg's demuxer and TurboJPEG, on every platform.
-// Windows builds link FFmpeg without decoders, so the JPEG packets go to TurboJPEG everywhere.
+// FFmpeg's demuxer; TurboJPEG decodes, as Windows builds link FFmpeg without decoders.
 #include "KyTestVideoProbe.h"
 
 #include "KyStringConvert.h"

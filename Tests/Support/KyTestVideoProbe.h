@@ -19,8 +19,7 @@ struct KyTestVideoProbe {
     int nIndexEntries = 0;        // frames the file's index (idx1 or OpenDML) names
     int nPackets = 0;             // packets read to the end of the file
     int nDecoded = 0;             // frames decoded (first and last only unless all were asked)
-    // Of the first decoded frame: mean red-difference chroma of its top tenth, and mean
-    // blue-difference chroma of its bottom tenth (128 is grey).
+    // First decoded frame: mean Cr of its top tenth, Cb of its bottom tenth (128 is grey).
     int nTopCr = 0;
     int nBottomCb = 0;
 };
@@ -28,8 +27,8 @@ struct KyTestVideoProbe {
 // True: every test build has the probe (kept for callers that still ask).
 bool KyTestHaveFfmpeg();
 
-// Opens the file with FFmpeg, reads every packet and decodes the first and the last one, or
-// all of them with bDecodeAll. False, with an error text, when the file cannot be read.
+// Reads every packet and decodes the first and last (all with bDecodeAll); false and strError
+// when the file cannot be read.
 bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoProbe& probe);
 
 // Every video packet of the file in order (the stored JPEGs); false when it cannot be read.

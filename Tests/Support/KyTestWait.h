@@ -16,6 +16,5 @@ bool KyTestWaitFor(Condition condition, unsigned nTimeoutMs = 5000) {
     return true;
 }
 
-// Returns once the wall clock's second has turned, so that what follows shares one second
-// (names of media files are stamped to the second).
+// Returns once the wall clock's second turned: media file names are stamped to the second.
 void KyTestWaitForAFreshSecond();
