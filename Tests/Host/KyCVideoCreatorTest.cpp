@@ -155,10 +155,12 @@ TEST_F(KyCVideoCreatorTest, WorkerThreadWritesAnIndexedDatedMotionJpegAtEighteen
 
 TEST_F(KyCVideoCreatorTest, BadFramesAreRefusedUncountedAndAJpegIsStoredAsItStands) {
     const KyCFieldBase frame = markedFrame(48, 32, 4);
-    CbArray<unsigned char> jpeg, otherSize;
+    CbArray<unsigned char> jpeg, otherHeight, otherWidth;
     ASSERT_TRUE(KyCJPGCodec::Encode(markedFrame(48, 32, 4, true), ePixelFormatBGRA32, 0.9f, jpeg));
     ASSERT_TRUE(
-        KyCJPGCodec::Encode(markedFrame(48, 16, 4, true), ePixelFormatBGRA32, 0.9f, otherSize));
+        KyCJPGCodec::Encode(markedFrame(48, 16, 4, true), ePixelFormatBGRA32, 0.9f, otherHeight));
+    ASSERT_TRUE(
+        KyCJPGCodec::Encode(markedFrame(24, 32, 4, true), ePixelFormatBGRA32, 0.9f, otherWidth));
     {
         KyCVideoCreator writer(m_strFile, 48, 32, kInterval);
         EXPECT_FALSE(writer.ProcessFrame(nullptr, -192));
@@ -166,7 +168,8 @@ TEST_F(KyCVideoCreatorTest, BadFramesAreRefusedUncountedAndAJpegIsStoredAsItStan
         EXPECT_FALSE(writer.ProcessFrame(frame.m_pData, 96));   // 2 bytes per pixel
         EXPECT_FALSE(writer.ProcessFrame(frame.m_pData, -24));  // not one byte per pixel
         EXPECT_FALSE(writer.ProcessFrame(frame.m_pData, std::numeric_limits<int>::min()));
-        EXPECT_FALSE(writer.ProcessJpegFrame(otherSize.GetData(), otherSize.GetCount()));
+        EXPECT_FALSE(writer.ProcessJpegFrame(otherHeight.GetData(), otherHeight.GetCount()));
+        EXPECT_FALSE(writer.ProcessJpegFrame(otherWidth.GetData(), otherWidth.GetCount()));
         EXPECT_FALSE(writer.ProcessJpegFrame(jpeg.GetData(), 40));  // cut before its header
         EXPECT_FALSE(writer.ProcessJpegFrame(jpeg.GetData() + 2, jpeg.GetCount() - 2));
         EXPECT_FALSE(writer.ProcessJpegFrame(nullptr, 100));
