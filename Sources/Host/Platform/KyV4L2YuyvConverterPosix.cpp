@@ -4,17 +4,9 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <cstring>
-#include <vector>
-
 #include "KyV4L2Converter.h"
 
 namespace {
-
-// libswscale's vector code writes whole blocks of 8 pixels per row: a narrower last block runs
-// past the row into the pitch's padding, which may be the neighbouring pixels of a larger
-// picture. Other widths convert into rows with a whole extra block of room.
-const int kSwscaleBlockPixels = 8;
 
 class KyV4L2YuyvConverter final : public KyV4L2Converter {
 public:
@@ -23,13 +15,7 @@ public:
           // Drivers that leave the line length open mean the packed minimum.
           m_nBytesPerLine(format.nBytesPerLine >= format.size.nWidth * 2 ? format.nBytesPerLine
                                                                          : format.size.nWidth * 2),
-          m_pContext(pContext),
-          // Widths that libswscale fills exactly need no detour (allocated once, not per frame).
-          m_nScratchPitch(format.size.nWidth % kSwscaleBlockPixels == 0
-                              ? 0
-                              : (format.size.nWidth / kSwscaleBlockPixels + 2) *
-                                    kSwscaleBlockPixels * 4),
-          m_Scratch(static_cast<std::size_t>(m_nScratchPitch) * format.size.nHeight) {}
+          m_pContext(pContext) {}
     ~KyV4L2YuyvConverter() override { sws_freeContext(m_pContext); }
     KyV4L2YuyvConverter(const KyV4L2YuyvConverter&) = delete;
     KyV4L2YuyvConverter& operator=(const KyV4L2YuyvConverter&) = delete;
@@ -43,25 +29,16 @@ public:
             return false;
         const std::uint8_t* const arrSource[4] = {pFrame, nullptr, nullptr, nullptr};
         const int arrSourceStride[4] = {m_nBytesPerLine, 0, 0, 0};
-        std::uint8_t* const arrTarget[4] = {m_Scratch.empty() ? pBgra : m_Scratch.data(), nullptr,
-                                            nullptr, nullptr};
-        const int arrTargetStride[4] = {m_Scratch.empty() ? nPitch : m_nScratchPitch, 0, 0, 0};
-        if (sws_scale(m_pContext, arrSource, arrSourceStride, 0, m_Size.nHeight, arrTarget,
-                      arrTargetStride) != m_Size.nHeight)
-            return false;
-        for (int nRow = 0; !m_Scratch.empty() && nRow < m_Size.nHeight; ++nRow)
-            std::memcpy(pBgra + static_cast<std::ptrdiff_t>(nRow) * nPitch,
-                        m_Scratch.data() + static_cast<std::size_t>(nRow) * m_nScratchPitch,
-                        static_cast<std::size_t>(m_Size.nWidth) * 4);
-        return true;
+        std::uint8_t* const arrTarget[4] = {pBgra, nullptr, nullptr, nullptr};
+        const int arrTargetStride[4] = {nPitch, 0, 0, 0};
+        return sws_scale(m_pContext, arrSource, arrSourceStride, 0, m_Size.nHeight, arrTarget,
+                         arrTargetStride) == m_Size.nHeight;
     }
 
 private:
     const KyCSize2 m_Size;
     const int m_nBytesPerLine;
-    SwsContext* const m_pContext;          // owned
-    const int m_nScratchPitch;             // 0 without a detour
-    std::vector<unsigned char> m_Scratch;  // the picture with rows rounded up; empty without
+    SwsContext* const m_pContext;  // owned
 };
 
 }  // namespace
