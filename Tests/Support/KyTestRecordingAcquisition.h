@@ -8,27 +8,13 @@
 #include <vector>
 
 #include "KyIAcquisition.h"
+#include "KyTestGuarded.h"
 
 // Each call appends one line: "GetImageSize", "SetDisplaySource(<name>)",
 // "StartAcquisition(1)", "StopAcquisition(1,0)", "IsAcquisitionRunning", "IsAcquisitionReady".
 // A display source is logged by the name given to NameSource, "null", or "unnamed". Results
 // are set by the test. Any thread may call; the log is guarded.
-class KyTestRecordingAcquisition : public KyIAcquisition {
-    // Helpers for the guarded fields below; the lock is held only inside.
-    template <class Action>
-    auto locked(Action action) const {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        return action();
-    }
-    template <class T>
-    T get(const T& field) const {
-        return locked([&] { return field; });
-    }
-    template <class T>
-    void set(T& field, T value) {
-        locked([&] { field = value; });
-    }
-
+class KyTestRecordingAcquisition : public KyIAcquisition, private KyTestGuarded {
 public:
     KyTestRecordingAcquisition();
     ~KyTestRecordingAcquisition() override;
@@ -64,7 +50,7 @@ public:
     bool IsAcquisitionReady() override;
 
 private:
-    mutable std::mutex m_Mutex;  // guards every field below; never held while calling out
+    // Every field below is guarded by m_Mutex.
     mutable std::vector<std::string> m_arrCalls;
     std::map<const void*, std::string> m_mapNames;
     IAcquireDisplaySource* m_pSource = nullptr;

@@ -12,6 +12,7 @@
 
 #include "IAcquireDisplaySource.h"
 #include "KyCAcquireDisplayBase.h"
+#include "KyTestGuarded.h"
 
 // GetBitmapBuffer hands out a buffer of the requested size with guard bytes after every row
 // (optionally bottom-up: a negative pitch); ReleaseBitmapBuffer(true) copies the rows out, in the
@@ -22,24 +23,9 @@
 // "UpdateDisplay(0)", "GetBitmapSize", "GetPixelFormat".
 // After Close, every call is counted as late (a producer that promised to stop did not).
 // Any thread may call; the fields are guarded, and no lock is held while calling out.
-class KyTestRecordingDisplay : public KyCAcquireDisplayBase, public IAcquireDisplaySource {
-    // Helpers for the guarded fields below; the lock is held only inside.
-    template <class Action>
-    auto locked(Action action) const {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        return action();
-    }
-    template <class T>
-    T get(const T& field) const {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        return field;
-    }
-    template <class T, class U>
-    void set(T& field, U&& value) {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        field = std::forward<U>(value);
-    }
-
+class KyTestRecordingDisplay : public KyCAcquireDisplayBase,
+                               public IAcquireDisplaySource,
+                               private KyTestGuarded {
 public:
     struct Frame {
         KyCSize2 size;
@@ -117,7 +103,7 @@ private:
         locked([&] { logCall(strCall); });
     }
 
-    mutable std::mutex m_Mutex;  // guards every field below; not held while calling out
+    // Every field below is guarded by m_Mutex.
     mutable std::condition_variable m_FrameAdded;
     std::vector<std::string> m_arrCalls;
     std::string m_strLastCall;
