@@ -67,38 +67,25 @@ TEST_F(CbSmartPointerTest, CopiesCountWeakPointersDoNotAndTheLastReleaseDestroys
     EXPECT_TRUE(moved.Lock().IsNull());
 }
 
-TEST_F(CbSmartPointerTest, CopiesDroppedOnManyThreadsDestroyTheObjectExactlyOnce) {
-    for (int nRound = 0; nRound < 20; ++nRound) {
+TEST_F(CbSmartPointerTest, CopiesAndLocksRacingTheLastReleaseDestroyOnceAndNeverRevive) {
+    for (int nRound = 0; nRound < 100; ++nRound) {
         CbSmartPointer<CCounted> p(new CCounted);
-        std::atomic<bool> bGo{false};
+        CbWeakPointer<CCounted> weak(p);
+        std::atomic<bool> bGo{false}, bStop{false};
+        std::atomic<int> nLockedAfterDeath{0};
         std::vector<std::thread> threads;
-        for (int t = 0; t < 4; ++t) {
-            // Each thread gets its own copy and lets it go last, racing the others.
+        for (int t = 0; t < 2; ++t) {
+            // Each copier lets its own copy go last, racing the other and the locker.
             threads.emplace_back([&bGo, mine = p] {
                 while (!bGo.load())
                     std::this_thread::yield();
-                for (int i = 0; i < 5000; ++i) {
-                    CbSmartPointer<CCounted> copy(mine);
-                    if (CbSmartPointer<CCounted>(copy)->m_nValue != 7)
+                for (int i = 0; i < 500; ++i) {
+                    if (CbSmartPointer<CCounted>(mine)->m_nValue != 7)
                         std::abort();
                 }
             });
         }
-        p.Release();
-        bGo = true;
-        for (std::thread& t : threads)
-            t.join();
-        ASSERT_EQ(g_nDestroyed.load(), nRound + 1) << "round " << nRound;
-    }
-}
-
-TEST_F(CbSmartPointerTest, LockRacingTheLastReleaseNeverRevivesTheObject) {
-    for (int nRound = 0; nRound < 200; ++nRound) {
-        CbSmartPointer<CCounted> p(new CCounted);
-        CbWeakPointer<CCounted> weak(p);
-        std::atomic<bool> bStop{false};
-        std::atomic<int> nLockedAfterDeath{0};
-        std::thread locker([&] {
+        threads.emplace_back([&] {
             while (!bStop.load()) {
                 CbSmartPointer<CCounted> locked = weak.Lock();
                 if (!locked.IsNull() && locked->m_nValue != 7)
@@ -107,12 +94,14 @@ TEST_F(CbSmartPointerTest, LockRacingTheLastReleaseNeverRevivesTheObject) {
                     ++nLockedAfterDeath;
             }
         });
-        std::this_thread::yield();
         p.Release();
+        bGo = true;
+        for (int t = 0; t < 2; ++t)
+            threads[t].join();
         bStop = true;
-        locker.join();
+        threads[2].join();
         EXPECT_EQ(nLockedAfterDeath.load(), 0);
-        ASSERT_EQ(g_nDestroyed.load(), nRound + 1);
+        ASSERT_EQ(g_nDestroyed.load(), nRound + 1) << "round " << nRound;
         EXPECT_TRUE(weak.Lock().IsNull());
     }
 }

@@ -1,4 +1,4 @@
-// The thread interrupt: own flag, external event, variable and interrupt, and recognition.
+// The thread interrupt: own flag, external variable, event and interrupt, and recognition.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -6,9 +6,10 @@
 #include "CbEvent.h"
 #include "KyCThreadInterrupt.h"
 
-TEST(KyCThreadInterruptTest, OwnFlagAndVariableInterruptUntilClearedAndEachNewOneIsCounted) {
+TEST(KyCThreadInterruptTest, OwnFlagVariableAndParentInterruptUntilClearedAndCyclesAreRefused) {
     std::atomic<bool> bStop{false};
-    KyCThreadInterrupt interrupt;
+    KyCThreadInterrupt parent;
+    KyCThreadInterrupt interrupt(&parent);
     interrupt.SetExternalVariable(&bStop);
     for (unsigned i = 1; i <= 2; ++i) {
         EXPECT_FALSE(interrupt.IsRecognized());
@@ -23,7 +24,21 @@ TEST(KyCThreadInterruptTest, OwnFlagAndVariableInterruptUntilClearedAndEachNewOn
     EXPECT_TRUE(interrupt.IsInterrupt());
     interrupt.SetExternalVariable(nullptr);
     interrupt.ClearInterrupt();
-    EXPECT_FALSE(interrupt.IsInterrupt());
+    parent.ActivateInterrupt();
+    EXPECT_TRUE(interrupt.IsInterrupt()) << "the parent's stop reaches the child";
+    interrupt.ClearInterrupt();
+    interrupt.RemoveExternalInterrupt();
+    EXPECT_FALSE(interrupt.IsInterrupt()) << "removed: the parent's stop no longer reaches it";
+    EXPECT_TRUE(interrupt.SetExternalInterrupt(&parent));
+    EXPECT_TRUE(interrupt.IsInterrupt()) << "clearing the child left the parent's stop";
+
+    KyCThreadInterrupt a, b;
+    KyCThreadInterrupt self(&self);
+    EXPECT_FALSE(self.IsInterrupt()) << "its own external interrupt would never return";
+    EXPECT_FALSE(a.SetExternalInterrupt(&a));
+    ASSERT_TRUE(a.SetExternalInterrupt(&b));
+    EXPECT_FALSE(b.SetExternalInterrupt(&a));
+    EXPECT_EQ(b.GetExternalInterrupt(), nullptr);
 }
 
 TEST(KyCThreadInterruptTest, ExternalEventInterruptsWhileSetAndClearingLeavesItToItsOwner) {
@@ -41,24 +56,4 @@ TEST(KyCThreadInterruptTest, ExternalEventInterruptsWhileSetAndClearingLeavesItT
     EXPECT_FALSE(interrupt.IsInterrupt()) << "nothing is pending any more";
     EXPECT_TRUE(interrupt.IsRecognized()) << "but it was recognized";
     EXPECT_EQ(interrupt.NumRecognitions(), 2u) << "the stop still set after the clear is new";
-}
-
-TEST(KyCThreadInterruptTest, AnExternalInterruptPassesItsStopOnAndCyclesAreRefused) {
-    KyCThreadInterrupt parent;
-    KyCThreadInterrupt child(&parent);
-    parent.ActivateInterrupt();
-    EXPECT_TRUE(child.IsInterrupt());
-    child.ClearInterrupt();
-    child.RemoveExternalInterrupt();
-    EXPECT_FALSE(child.IsInterrupt()) << "removed: the parent's stop no longer reaches it";
-    EXPECT_TRUE(child.SetExternalInterrupt(&parent));
-    EXPECT_TRUE(child.IsInterrupt());
-
-    KyCThreadInterrupt a, b;
-    KyCThreadInterrupt self(&self);
-    EXPECT_FALSE(self.IsInterrupt()) << "its own external interrupt would never return";
-    EXPECT_FALSE(a.SetExternalInterrupt(&a));
-    ASSERT_TRUE(a.SetExternalInterrupt(&b));
-    EXPECT_FALSE(b.SetExternalInterrupt(&a));
-    EXPECT_EQ(b.GetExternalInterrupt(), nullptr);
 }

@@ -8,7 +8,7 @@
 
 // While it lives, every KyCTime on every thread reads this clock instead of the real one, so
 // that pacing and intervals can be computed exactly. Starts at 1 s (0 would look like SetZero).
-// One at a time; Advance and Set may be called from any thread.
+// One at a time; Advance may be called from any thread.
 class KyTestClock {
 public:
     explicit KyTestClock(std::int64_t nStartNs = 1000000000) : m_nNowNs(nStartNs) {
@@ -20,8 +20,6 @@ public:
 
     void AdvanceNs(std::int64_t nNs) { m_nNowNs.fetch_add(nNs); }
     void AdvanceMs(std::int64_t nMs) { AdvanceNs(nMs * 1000000); }
-    void SetNs(std::int64_t nNs) { m_nNowNs.store(nNs); }
-    std::int64_t GetNs() const { return m_nNowNs.load(); }
 
 private:
     std::atomic<std::int64_t> m_nNowNs;

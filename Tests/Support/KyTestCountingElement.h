@@ -5,8 +5,7 @@
 // from anything but a live element (raw or destroyed storage) is counted as a bad copy.
 class KyTestCountingElement {
 public:
-    KyTestCountingElement() : m_nValue(0) { ++s_nConstructed; }
-    explicit KyTestCountingElement(int nValue) : m_nValue(nValue) { ++s_nConstructed; }
+    explicit KyTestCountingElement(int nValue = 0) : m_nValue(nValue) { ++s_nConstructed; }
     KyTestCountingElement(const KyTestCountingElement& other) : m_nValue(other.m_nValue) {
         s_nBadCopies += other.m_nMagic != kLive;
         ++s_nConstructed;

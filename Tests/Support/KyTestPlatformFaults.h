@@ -1,7 +1,6 @@
 // Platform faults for one test: whatever the test injects is cleared when it ends.
 #pragma once
 
-#include <cstdint>
 #include <string>
 
 #include "KyPlatformFaults.h"
@@ -17,10 +16,6 @@ public:
     void Inject(unsigned nOperations, const std::wstring& strSuffix, unsigned nError,
                 unsigned nTimes = 0) {
         KyPlatformFaults::Inject(nOperations, strSuffix, nError, nTimes);
-    }
-    // Directory searches report this last-write time for names ending in strSuffix.
-    void InjectFindTime(const std::wstring& strSuffix, std::uint64_t nTicks) {
-        KyPlatformFaults::InjectFindTime(strSuffix, nTicks);
     }
     unsigned GetTriggeredCount() const { return KyPlatformFaults::GetTriggeredCount(); }
 };
