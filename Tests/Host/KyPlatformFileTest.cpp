@@ -75,11 +75,37 @@ protected:
     KyTestTempDir m_Dir;
 };
 
-enum EOperation { eMove, eDelete, eCopy, eCopyNoOverwrite, eCreateDirectory, eOpen, eSize, eFind };
+// Each operation as one signature; the second path is ignored where there is none.
+typedef bool (*FOperation)(const std::wstring& strFrom, const std::wstring& strTo);
+bool move(const std::wstring& a, const std::wstring& b) {
+    return MoveFileW(a, b);
+}
+bool deleteFile(const std::wstring& a, const std::wstring&) {
+    return DeleteFileW(a);
+}
+bool copy(const std::wstring& a, const std::wstring& b) {
+    return CopyFileW(a, b, false);
+}
+bool copyNoOverwrite(const std::wstring& a, const std::wstring& b) {
+    return CopyFileW(a, b, true);
+}
+bool makeDirectory(const std::wstring& a, const std::wstring&) {
+    return CreateDirectoryW(a);
+}
+bool openForWrite(const std::wstring& a, const std::wstring&) {
+    return OpenFileForWrite(a) != nullptr;
+}
+bool sizeIsOne(const std::wstring& a, const std::wstring&) {
+    std::uint64_t nSize = 0;
+    return GetFileSize(a, nSize) && nSize == 1;
+}
+bool findOne(const std::wstring& a, const std::wstring&) {
+    return findAll(a).size() == 1;
+}
 
 struct SFileCase {
     const char* pszName;
-    EOperation eOperation;
+    FOperation operation;
     const wchar_t* pszFrom;  // '|' stands for the platform separator
     const wchar_t* pszTo;
     unsigned nError;       // kErrorSuccess: it succeeds; kErrorGeneric: any error
@@ -90,38 +116,37 @@ struct SFileCase {
 const char* const kUntouched = "a.avi=a b.avi=b h.avi=h+ sub/";
 
 const SFileCase kFileCases[] = {
-    {"MoveRenames", eMove, L"a.avi", L"c.avi", kErrorSuccess, "b.avi=b c.avi=a h.avi=h+ sub/"},
-    {"MoveIntoADirectory", eMove, L"a.avi", L"sub|a.avi", kErrorSuccess, "b.avi=b h.avi=h+ sub/"},
-    {"MoveOntoAFile", eMove, L"a.avi", L"b.avi", kErrorAlreadyExists, kUntouched},
-    {"MoveOfAMissingFile", eMove, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
-    {"MoveIntoAMissingDirectory", eMove, L"a.avi", L"nodir|a.avi", kErrorPathNotFound, kUntouched},
-    {"DeleteRemoves", eDelete, L"a.avi", L"", kErrorSuccess, "b.avi=b h.avi=h+ sub/"},
-    {"DeleteOfAMissingFile", eDelete, L"x.avi", L"", kErrorFileNotFound, kUntouched},
-    {"DeleteOfADirectory", eDelete, L"sub", L"", kErrorAccessDenied, kUntouched},
-    {"CopyOverwrites", eCopy, L"a.avi", L"b.avi", kErrorSuccess, "a.avi=a b.avi=a h.avi=h+ sub/"},
-    {"CopyNoOverwrite", eCopyNoOverwrite, L"a.avi", L"b.avi", kErrorFileExists, kUntouched},
-    {"CopyOntoItself", eCopy, L"a.avi", L"a.avi", kErrorGeneric, kUntouched},
-    {"CopyOfAMissingFile", eCopy, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
-    {"CreateDirectory", eCreateDirectory, L"d", L"", kErrorSuccess,
+    {"MoveRenames", move, L"a.avi", L"c.avi", kErrorSuccess, "b.avi=b c.avi=a h.avi=h+ sub/"},
+    {"MoveIntoADirectory", move, L"a.avi", L"sub|a.avi", kErrorSuccess, "b.avi=b h.avi=h+ sub/"},
+    {"MoveOntoAFile", move, L"a.avi", L"b.avi", kErrorAlreadyExists, kUntouched},
+    {"MoveOfAMissingFile", move, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
+    {"MoveIntoAMissingDirectory", move, L"a.avi", L"nodir|a.avi", kErrorPathNotFound, kUntouched},
+    {"DeleteRemoves", deleteFile, L"a.avi", L"", kErrorSuccess, "b.avi=b h.avi=h+ sub/"},
+    {"DeleteOfAMissingFile", deleteFile, L"x.avi", L"", kErrorFileNotFound, kUntouched},
+    {"DeleteOfADirectory", deleteFile, L"sub", L"", kErrorAccessDenied, kUntouched},
+    {"CopyOverwrites", copy, L"a.avi", L"b.avi", kErrorSuccess, "a.avi=a b.avi=a h.avi=h+ sub/"},
+    {"CopyNoOverwrite", copyNoOverwrite, L"a.avi", L"b.avi", kErrorFileExists, kUntouched},
+    {"CopyOntoItself", copy, L"a.avi", L"a.avi", kErrorGeneric, kUntouched},
+    {"CopyOfAMissingFile", copy, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
+    {"CreateDirectory", makeDirectory, L"d", L"", kErrorSuccess,
      "a.avi=a b.avi=b d/ h.avi=h+ sub/"},
-    {"CreateAnExistingDirectory", eCreateDirectory, L"sub", L"", kErrorAlreadyExists, kUntouched},
-    {"OpenInAMissingDirectory", eOpen, L"nodir|c.avi", L"", kErrorPathNotFound, kUntouched},
-    {"SizeOfAFile", eSize, L"a.avi", L"", kErrorSuccess, kUntouched},
-    {"SizeOfAMissingFile", eSize, L"x.avi", L"", kErrorFileNotFound, kUntouched},
-    {"FindWithoutMatch", eFind, L"*.jpg", L"", kErrorFileNotFound, kUntouched},
-    {"FindInAMissingDirectory", eFind, L"nodir|*.avi", L"", kErrorPathNotFound, kUntouched},
-    {"DeleteHeld", eDelete, L"h.avi", L"", kErrorSharingViolation, kUntouched},
-    {"DeleteHeldThroughBackslash", eDelete, L"\\h.avi", L"", kErrorSharingViolation, kUntouched},
-    {"DeleteHeldThroughDotDot", eDelete, L"sub|..|h.avi", L"", kErrorSharingViolation, kUntouched},
-    {"MoveHeldAway", eMove, L"sub|..||h.avi", L"c.avi", kErrorSharingViolation, kUntouched},
+    {"CreateAnExistingDirectory", makeDirectory, L"sub", L"", kErrorAlreadyExists, kUntouched},
+    {"OpenInAMissingDirectory", openForWrite, L"nodir|c.avi", L"", kErrorPathNotFound, kUntouched},
+    {"SizeOfAFile", sizeIsOne, L"a.avi", L"", kErrorSuccess, kUntouched},
+    {"SizeOfAMissingFile", sizeIsOne, L"x.avi", L"", kErrorFileNotFound, kUntouched},
+    {"FindWithoutMatch", findOne, L"*.jpg", L"", kErrorFileNotFound, kUntouched},
+    {"FindInAMissingDirectory", findOne, L"nodir|*.avi", L"", kErrorPathNotFound, kUntouched},
+    {"DeleteHeld", deleteFile, L"h.avi", L"", kErrorSharingViolation, kUntouched},
+    {"DeleteHeldThroughBackslash", deleteFile, L"\\h.avi", L"", kErrorSharingViolation, kUntouched},
+    {"MoveHeldAway", move, L"sub|..||h.avi", L"c.avi", kErrorSharingViolation, kUntouched},
 #if defined(_WIN32)
     // Windows looks at the target's name first: it exists.
-    {"MoveOntoHeld", eMove, L"a.avi", L"h.avi", kErrorAlreadyExists, kUntouched},
+    {"MoveOntoHeld", move, L"a.avi", L"h.avi", kErrorAlreadyExists, kUntouched},
 #else
-    {"MoveOntoHeld", eMove, L"a.avi", L"h.avi", kErrorSharingViolation, kUntouched},
+    {"MoveOntoHeld", move, L"a.avi", L"h.avi", kErrorSharingViolation, kUntouched},
 #endif
-    {"CopyOntoHeld", eCopy, L"a.avi", L"h.avi", kErrorSharingViolation, kUntouched},
-    {"OpenHeldAgain", eOpen, L"h.avi", L"", kErrorSharingViolation, kUntouched},
+    {"CopyOntoHeld", copy, L"a.avi", L"h.avi", kErrorSharingViolation, kUntouched},
+    {"OpenHeldAgain", openForWrite, L"h.avi", L"", kErrorSharingViolation, kUntouched},
 };
 
 class KyPlatformFileCaseTest : public KyPlatformFileTest,
@@ -138,35 +163,8 @@ TEST_P(KyPlatformFileCaseTest, ResultErrorAndWhatIsLeft) {
     ASSERT_NE(hHeld, nullptr);
     ASSERT_TRUE(WriteFile(hHeld, "h", 1));
     const std::wstring strFrom = file(c.pszFrom), strTo = file(c.pszTo);
-    bool bOk = false;
-    unsigned nError = kErrorSuccess;
-    std::uint64_t nSize = 0;
-    switch (c.eOperation) {
-        case eMove:
-            bOk = MoveFileW(strFrom, strTo);
-            break;
-        case eDelete:
-            bOk = DeleteFileW(strFrom);
-            break;
-        case eCopy:
-        case eCopyNoOverwrite:
-            bOk = CopyFileW(strFrom, strTo, c.eOperation == eCopyNoOverwrite);
-            break;
-        case eCreateDirectory:
-            bOk = CreateDirectoryW(strFrom);
-            break;
-        case eOpen:
-            bOk = OpenFileForWrite(strFrom) != nullptr;
-            break;
-        case eSize:
-            bOk = GetFileSize(strFrom, nSize) && nSize == 1;
-            break;
-        case eFind:
-            bOk = findAll(strFrom, &nError).size() == 1;
-            break;
-    }
-    if (!bOk && c.eOperation != eFind)
-        nError = GetLastError();
+    const bool bOk = c.operation(strFrom, strTo);
+    const unsigned nError = bOk ? kErrorSuccess : GetLastError();
     EXPECT_EQ(bOk, c.nError == kErrorSuccess);
     if (c.nError != kErrorGeneric) {
         EXPECT_EQ(nError, c.nError);
