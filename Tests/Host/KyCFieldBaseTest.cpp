@@ -48,7 +48,7 @@ void expectPixels(const KyCFieldBase& field,
 
 }  // namespace
 
-TEST(KyCFieldBaseTest, NewBufferIsZeroedAlignedWithRowsRoundedUpToFourBytes) {
+TEST(KyCFieldBaseTest, NewBufferIsZeroedAlignedWithRowsRoundedUpAndBadShapesLeaveItEmpty) {
     // clang-format off
     const struct { int nWidth, nPixelSize, nPitch, nExpectedPitch; } cases[] = {
         {5, 1, 0, 8}, {4, 1, 0, 4}, {7, 3, 0, 24}, {1, 2, 0, 4}, {5, 1, 32, 32}, {4, 4, 16, 16}};
@@ -61,9 +61,6 @@ TEST(KyCFieldBaseTest, NewBufferIsZeroedAlignedWithRowsRoundedUpToFourBytes) {
         expectPixels(field, [](int, int) { return 0; });
     }
     EXPECT_EQ(KyCFieldBase(nullptr, KyCRect2(KyCSize2(3, 3)), 1, 0).m_nPitch, 4);
-}
-
-TEST(KyCFieldBaseTest, CreateRefusesBadShapesAndLeavesTheFieldEmpty) {
     const struct {
         KyCRect2 rect;
         int nPixelSize, nPitch;
