@@ -1,16 +1,11 @@
-// The thread interrupt: own flag, external variable, event and interrupt, and recognition.
+// The thread interrupt: own flag, the stop event it watches, and recognition.
 #include <gtest/gtest.h>
-
-#include <atomic>
 
 #include "CbEvent.h"
 #include "KyCThreadInterrupt.h"
 
-TEST(KyCThreadInterruptTest, OwnFlagVariableAndParentInterruptUntilClearedAndCyclesAreRefused) {
-    std::atomic<bool> bStop{false};
-    KyCThreadInterrupt parent;
-    KyCThreadInterrupt interrupt(&parent);
-    interrupt.SetExternalVariable(&bStop);
+TEST(KyCThreadInterruptTest, OwnFlagInterruptsUntilClearedAndEachNewOneIsRecognized) {
+    KyCThreadInterrupt interrupt;
     for (unsigned i = 1; i <= 2; ++i) {
         EXPECT_FALSE(interrupt.IsRecognized());
         interrupt.ActivateInterrupt();
@@ -20,25 +15,6 @@ TEST(KyCThreadInterruptTest, OwnFlagVariableAndParentInterruptUntilClearedAndCyc
         interrupt.ClearInterrupt();
         EXPECT_FALSE(interrupt.IsInterrupt());
     }
-    bStop = true;
-    EXPECT_TRUE(interrupt.IsInterrupt());
-    interrupt.SetExternalVariable(nullptr);
-    interrupt.ClearInterrupt();
-    parent.ActivateInterrupt();
-    EXPECT_TRUE(interrupt.IsInterrupt()) << "the parent's stop reaches the child";
-    interrupt.ClearInterrupt();
-    interrupt.RemoveExternalInterrupt();
-    EXPECT_FALSE(interrupt.IsInterrupt()) << "removed: the parent's stop no longer reaches it";
-    EXPECT_TRUE(interrupt.SetExternalInterrupt(&parent));
-    EXPECT_TRUE(interrupt.IsInterrupt()) << "clearing the child left the parent's stop";
-
-    KyCThreadInterrupt a, b;
-    KyCThreadInterrupt self(&self);
-    EXPECT_FALSE(self.IsInterrupt()) << "its own external interrupt would never return";
-    EXPECT_FALSE(a.SetExternalInterrupt(&a));
-    ASSERT_TRUE(a.SetExternalInterrupt(&b));
-    EXPECT_FALSE(b.SetExternalInterrupt(&a));
-    EXPECT_EQ(b.GetExternalInterrupt(), nullptr);
 }
 
 TEST(KyCThreadInterruptTest, ExternalEventInterruptsWhileSetAndClearingLeavesItToItsOwner) {

@@ -89,15 +89,8 @@ bool copy(const std::wstring& a, const std::wstring& b) {
 bool copyNoOverwrite(const std::wstring& a, const std::wstring& b) {
     return CopyFileW(a, b, true);
 }
-bool makeDirectory(const std::wstring& a, const std::wstring&) {
-    return CreateDirectoryW(a);
-}
 bool openForWrite(const std::wstring& a, const std::wstring&) {
     return OpenFileForWrite(a) != nullptr;
-}
-bool sizeIsOne(const std::wstring& a, const std::wstring&) {
-    std::uint64_t nSize = 0;
-    return GetFileSize(a, nSize) && nSize == 1;
 }
 bool findOne(const std::wstring& a, const std::wstring&) {
     return findAll(a).size() == 1;
@@ -128,12 +121,7 @@ const SFileCase kFileCases[] = {
     {"CopyNoOverwrite", copyNoOverwrite, L"a.avi", L"b.avi", kErrorFileExists, kUntouched},
     {"CopyOntoItself", copy, L"a.avi", L"a.avi", kErrorGeneric, kUntouched},
     {"CopyOfAMissingFile", copy, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
-    {"CreateDirectory", makeDirectory, L"d", L"", kErrorSuccess,
-     "a.avi=a b.avi=b d/ h.avi=h+ sub/"},
-    {"CreateAnExistingDirectory", makeDirectory, L"sub", L"", kErrorAlreadyExists, kUntouched},
     {"OpenInAMissingDirectory", openForWrite, L"nodir|c.avi", L"", kErrorPathNotFound, kUntouched},
-    {"SizeOfAFile", sizeIsOne, L"a.avi", L"", kErrorSuccess, kUntouched},
-    {"SizeOfAMissingFile", sizeIsOne, L"x.avi", L"", kErrorFileNotFound, kUntouched},
     {"FindWithoutMatch", findOne, L"*.jpg", L"", kErrorFileNotFound, kUntouched},
     {"FindInAMissingDirectory", findOne, L"nodir|*.avi", L"", kErrorPathNotFound, kUntouched},
     {"DeleteHeld", deleteFile, L"h.avi", L"", kErrorSharingViolation, kUntouched},
