@@ -53,6 +53,7 @@ const SFileCase kCases[] = {
     {"OnlyTheStartAndEndMarkers", false, eMarkersOnly, "no decodable header", 0},
     {"WholeVideo", true, eVideo, "", 5},
     {"VideoWithoutFrames", true, eEmptyVideo, "no frames", 0},
+    {"VideoNamedAsPicture", false, eVideo, "not a JPEG", 0},
     {"PictureNamedAsVideo", true, eJpeg, "*", 0},
     {"MissingVideo", true, eNone, "*", 0},
 };
