@@ -144,7 +144,7 @@ TEST(KyCFieldBaseTest, ClrDataClearsExactlyTheRectangleOrTheBorderAroundAKeptOne
     }
 }
 
-TEST(KyCFieldBaseTest, CopyDataMovesEachPixelToItsPlaceClipsAndRefusesMismatches) {
+TEST(KyCFieldBaseTest, CopyDataMovesEachPixelToItsPlaceClipsOverlapsAndRefusesMismatches) {
     const KyCFieldBase source = painted(KyCRect2(KyCSize2(8, 6)), 4);
     // Smaller extent wins: 3x2 from a 3x2 source into a 5x5 destination rectangle.
     KyCFieldBase dest(KyCRect2(KyCSize2(8, 6)), 4, 0);
@@ -173,6 +173,17 @@ TEST(KyCFieldBaseTest, CopyDataMovesEachPixelToItsPlaceClipsAndRefusesMismatches
     EXPECT_FALSE(dest.CopyData(source, KyCRect2(20, 20, 30, 30), dest.m_Rect, 0));
     EXPECT_FALSE(dest.CopyData(source, KyCRect2(8, 0, 30, 3), dest.m_Rect, 0)) << "just beside it";
     EXPECT_FALSE(dest.CopyData(source, KyCRect2(0, 6, 3, 30), dest.m_Rect, 0)) << "just below it";
+    // Within one buffer, overlapping in both directions.
+    for (int nShift : {1, -2}) {
+        KyCFieldBase field = painted(KyCRect2(KyCSize2(6, 6)), 1);
+        const KyCRect2 from = nShift > 0 ? KyCRect2(0, 0, 3, 3) : KyCRect2(2, 2, 5, 5);
+        const KyCRect2 to(from.nLeft + nShift, from.nTop + nShift, from.nRight + nShift,
+                          from.nBottom + nShift);
+        ASSERT_TRUE(field.CopyData(field, from, to, 0));
+        expectPixels(field, [&](int nX, int nY) {
+            return isInside(to, nX, nY) ? mark(nX - nShift, nY - nShift) : mark(nX, nY);
+        });
+    }
 }
 
 TEST(KyCFieldBaseTest, WrappedMemoryIsUsedInPlaceAndNeverOwned) {
