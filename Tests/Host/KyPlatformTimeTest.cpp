@@ -43,14 +43,9 @@ TEST(KyPlatformTimeTest, FileTimesBecomeTheCalendarOfTheStandardLibraryAndRoundT
         const std::time_t nTime = static_cast<std::time_t>(nSeconds);
         const std::tm* pTm = std::gmtime(&nTime);
         ASSERT_NE(pTm, nullptr);
-        const std::vector<int> expected = {pTm->tm_year + 1900,
-                                           pTm->tm_mon + 1,
-                                           pTm->tm_mday,
-                                           pTm->tm_hour,
-                                           pTm->tm_min,
-                                           pTm->tm_sec,
-                                           0,
-                                           pTm->tm_wday};
+        const std::tm& t = *pTm;
+        const std::vector<int> expected = {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
+                                           t.tm_min,         t.tm_sec,     0,         t.tm_wday};
         ASSERT_EQ(fieldsOf(st), expected) << nSeconds;
     }
     // The first tick, a leap day's last millisecond and the last tick gmtime cannot check.
