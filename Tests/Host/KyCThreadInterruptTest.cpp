@@ -1,10 +1,12 @@
-// The thread interrupt: own flag, the stop event it watches, and recognition.
+// The thread interrupt: own flag, watched variable, event and interrupt, and recognition.
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 #include "CbEvent.h"
 #include "KyCThreadInterrupt.h"
 
-TEST(KyCThreadInterruptTest, OwnFlagInterruptsUntilClearedAndEachNewOneIsRecognized) {
+TEST(KyCThreadInterruptTest, OwnFlagAndVariableInterruptUntilClearedAndEachNewOneIsRecognized) {
     KyCThreadInterrupt interrupt;
     for (unsigned i = 1; i <= 2; ++i) {
         EXPECT_FALSE(interrupt.IsRecognized());
@@ -15,6 +17,28 @@ TEST(KyCThreadInterruptTest, OwnFlagInterruptsUntilClearedAndEachNewOneIsRecogni
         interrupt.ClearInterrupt();
         EXPECT_FALSE(interrupt.IsInterrupt());
     }
+    std::atomic<bool> bStop{true};
+    interrupt.SetExternalVariable(&bStop);
+    EXPECT_TRUE(interrupt.IsInterrupt());
+    interrupt.SetExternalVariable(nullptr);
+    interrupt.ClearInterrupt();
+    EXPECT_FALSE(interrupt.IsInterrupt());
+}
+
+TEST(KyCThreadInterruptTest, AnExternalInterruptPassesItsStopOnAndCyclesAreRefused) {
+    KyCThreadInterrupt parent;
+    KyCThreadInterrupt child(&parent);
+    parent.ActivateInterrupt();
+    child.ClearInterrupt();
+    EXPECT_TRUE(child.IsInterrupt()) << "clearing the child leaves the parent's stop";
+    child.RemoveExternalInterrupt();
+    EXPECT_FALSE(child.IsInterrupt());
+    KyCThreadInterrupt self(&self), other;
+    EXPECT_FALSE(self.IsInterrupt()) << "its own external interrupt would never return";
+    ASSERT_TRUE(other.SetExternalInterrupt(&child));
+    EXPECT_FALSE(child.SetExternalInterrupt(&other));
+    EXPECT_FALSE(child.SetExternalInterrupt(&child));
+    EXPECT_EQ(child.GetExternalInterrupt(), nullptr);
 }
 
 TEST(KyCThreadInterruptTest, ExternalEventInterruptsWhileSetAndClearingLeavesItToItsOwner) {

@@ -49,7 +49,7 @@ public:
     }
 
     CbEvent m_StopEvent{true, nullptr}, m_Release{true, nullptr};
-    std::atomic<bool> m_bThrow{false}, m_bStubborn{false};
+    std::atomic<bool> m_bRefuseStart{false}, m_bThrow{false}, m_bStubborn{false};
     std::atomic<std::uint64_t> m_nThreadId{0};
     std::mutex m_Mutex;  // guards the log
     std::vector<std::string> m_Log;
@@ -59,7 +59,7 @@ protected:
         KyPlatform::Sleep(100);  // a slow start-up must not be overtaken
         m_nThreadId = KyPlatform::GetCurrentThreadId();
         record(L"before");
-        return true;
+        return !m_bRefuseStart.load();
     }
     void onAfterRun(bool bResult) override { record(bResult ? L"after:true" : L"after:false"); }
     bool Run() override {
@@ -110,7 +110,13 @@ TEST(KyCThreadTest, StartAndWaitReturnsPastTheStartUpAndTheStopEventEndsTheThrea
     }
 }
 
-TEST(KyCThreadTest, ThrowingOrIgnoringTheStopEndsAsReportedNotTheProcess) {
+TEST(KyCThreadTest, RefusingStartThrowingOrIgnoringTheStopEndsAsReportedNotTheProcess) {
+    CWorker refusing;
+    refusing.m_bRefuseStart = true;
+    EXPECT_FALSE(refusing.start());
+    EXPECT_TRUE(refusing.WaitUntilTerminate(kLongMs));
+    EXPECT_EQ(refusing.log(), std::vector<std::string>{"before"}) << "no Run, no after-run hook";
+
     CWorker throwing;
     throwing.m_bThrow = true;
     ASSERT_TRUE(throwing.start());

@@ -92,6 +92,13 @@ bool copyNoOverwrite(const std::wstring& a, const std::wstring& b) {
 bool openForWrite(const std::wstring& a, const std::wstring&) {
     return OpenFileForWrite(a) != nullptr;
 }
+bool makeDirectory(const std::wstring& a, const std::wstring&) {
+    return CreateDirectoryW(a);
+}
+bool sizeIsOne(const std::wstring& a, const std::wstring&) {
+    std::uint64_t nSize = 0;
+    return GetFileSize(a, nSize) && nSize == 1;
+}
 bool findOne(const std::wstring& a, const std::wstring&) {
     return findAll(a).size() == 1;
 }
@@ -122,6 +129,9 @@ const SFileCase kFileCases[] = {
     {"CopyOntoItself", copy, L"a.avi", L"a.avi", kErrorGeneric, kUntouched},
     {"CopyOfAMissingFile", copy, L"x.avi", L"c.avi", kErrorFileNotFound, kUntouched},
     {"OpenInAMissingDirectory", openForWrite, L"nodir|c.avi", L"", kErrorPathNotFound, kUntouched},
+    {"CreateAnExistingDirectory", makeDirectory, L"sub", L"", kErrorAlreadyExists, kUntouched},
+    {"SizeOfAFile", sizeIsOne, L"a.avi", L"", kErrorSuccess, kUntouched},
+    {"SizeOfAMissingFile", sizeIsOne, L"x.avi", L"", kErrorFileNotFound, kUntouched},
     {"FindWithoutMatch", findOne, L"*.jpg", L"", kErrorFileNotFound, kUntouched},
     {"FindInAMissingDirectory", findOne, L"nodir|*.avi", L"", kErrorPathNotFound, kUntouched},
     {"DeleteHeld", deleteFile, L"h.avi", L"", kErrorSharingViolation, kUntouched},
