@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, KyCSyntheticCameraLayoutTest, ::testing::Value
                              return std::string(info.param.pszName);
                          });
 
-TEST_F(KyCSyntheticCameraTest, BadSettingsAreRefusedAndANewSizeAppliesToTheNextFrame) {
+TEST_F(KyCSyntheticCameraTest, BadSettingsRefusedBuffersAndAMissingDisplayAreCounted) {
     for (KyCSize2 size :
          {KyCSize2(0, 480), KyCSize2(640, -1), KyCSize2(KyCSyntheticCamera::kMaxSide + 1, 10)})
         EXPECT_FALSE(m_Camera.SetFrameSize(size));
@@ -101,13 +101,6 @@ TEST_F(KyCSyntheticCameraTest, BadSettingsAreRefusedAndANewSizeAppliesToTheNextF
          {-1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
         EXPECT_FALSE(m_Camera.SetFrameRate(fRate));
     EXPECT_EQ(m_Camera.GetFrameSize(), KyCSize2(640, 480));
-    start();
-    ASSERT_TRUE(m_Camera.SetFrameSize(KyCSize2(64, 40)));
-    ASSERT_TRUE(m_Camera.DeliverFrameNow());
-    EXPECT_EQ(m_Display.GetLastFrame().size, KyCSize2(64, 40));
-}
-
-TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
     m_Display.SetRefuseBuffers(true);
     start();
     EXPECT_FALSE(m_Camera.DeliverFrameNow());
@@ -117,10 +110,12 @@ TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
     EXPECT_EQ(calls[2], "ReleaseBitmapBuffer(false)");
     EXPECT_EQ(calls[5], "ReleaseBitmapBuffer(false)");
     EXPECT_EQ(m_Camera.GetFramesRefused(), 2u);
-    EXPECT_EQ(m_Display.GetFrameCount(), 0u);
     m_Display.SetRefuseBuffers(false);
+    // A new size applies to the next frame.
+    ASSERT_TRUE(m_Camera.SetFrameSize(KyCSize2(64, 40)));
     EXPECT_TRUE(m_Camera.DeliverFrameNow());
-    EXPECT_EQ(m_Camera.GetFramesDelivered(), 1u);
+    EXPECT_EQ(m_Display.GetLastFrame().size, KyCSize2(64, 40));
+    EXPECT_EQ(m_Display.GetFrameCount(), 1u);
     m_Camera.SetDisplaySource(nullptr);
     EXPECT_FALSE(m_Camera.DeliverFrameNow());
     EXPECT_EQ(m_Camera.GetFramesWithoutDisplay(), 1u) << "counted, not sent";
