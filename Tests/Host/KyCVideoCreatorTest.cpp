@@ -48,7 +48,8 @@ KyCFieldBase noiseFrame(int nWidth, int nHeight, unsigned nSeed) {
 
 std::vector<std::string> packetsOf(const std::wstring& strFile) {
     std::vector<std::string> packets;
-    EXPECT_TRUE(KyTestReadVideoPackets(strFile, packets));
+    KyTestVideoProbe probe;
+    EXPECT_TRUE(KyTestProbeVideo(strFile, false, probe, &packets)) << probe.strError;
     return packets;
 }
 
@@ -102,11 +103,11 @@ TEST_P(KyCVideoCreatorLayoutTest, FramesDecodeUpright) {
                             ? writer.ProcessFrame(frame.m_pData, frame.m_nPitch)
                             : writeTopDown(writer, frame));
     }
-    const std::vector<std::string> packets = packetsOf(m_strFile);
+    std::vector<std::string> packets;
+    KyTestVideoProbe probe;
+    ASSERT_TRUE(KyTestProbeVideo(m_strFile, false, probe, &packets)) << probe.strError;
     ASSERT_EQ(packets.size(), 2u);
     EXPECT_TRUE(KyTestIsMarkedPicture(decoded(packets[1]), c.nWidth, 32, c.nPixelSize == 1));
-    KyTestVideoProbe probe;
-    ASSERT_TRUE(KyTestProbeVideo(m_strFile, false, probe)) << probe.strError;
     EXPECT_EQ(std::make_pair(probe.nRateNum, probe.nRateDen),
               std::make_pair(c.nRateNum, c.nRateDen));
 }
@@ -133,8 +134,9 @@ TEST_F(KyCVideoCreatorTest, WorkerThreadWritesAnIndexedDatedMotionJpegAtEighteen
     });
     worker.join();
 
+    std::vector<std::string> packets;
     KyTestVideoProbe probe;
-    ASSERT_TRUE(KyTestProbeVideo(m_strFile, true, probe)) << probe.strError;
+    ASSERT_TRUE(KyTestProbeVideo(m_strFile, true, probe, &packets)) << probe.strError;
     // Codec, rate, size, then frames in the header, the index and decoded.
     EXPECT_EQ(
         std::make_tuple(probe.strCodec, probe.nRateNum, probe.nRateDen, probe.nWidth, probe.nHeight,
@@ -143,7 +145,6 @@ TEST_F(KyCVideoCreatorTest, WorkerThreadWritesAnIndexedDatedMotionJpegAtEighteen
     // The start date, in UTC, for a recovery that has to name the file.
     EXPECT_GE(probe.strDate, utcText(nBefore));
     EXPECT_LE(probe.strDate, utcText(std::time(nullptr)));
-    const std::vector<std::string> packets = packetsOf(m_strFile);
     ASSERT_EQ(packets.size(), 5u);
     for (std::size_t i = 0; i < packets.size(); ++i)
         EXPECT_NEAR(decoded(packets[i]).m_pData[16 * 32 * 4 + 16 * 4], levels[i], 6) << i;
