@@ -31,10 +31,6 @@ protected:
         m_pCamera->SetDisplaySource(&m_Display);
         ASSERT_EQ(m_pCamera->StartAcquisition(1), 0);
     }
-    unsigned count(const std::string& strCall) const {
-        const std::vector<std::string> calls = m_pDevice->GetCalls();
-        return static_cast<unsigned>(std::count(calls.begin(), calls.end(), strCall));
-    }
     void TearDown() override {
         if (m_pCamera)
             m_pCamera->StopAcquisition(1, 0);
@@ -173,8 +169,9 @@ TEST_P(KyV4L2CameraStreamTest, FramesArriveInOrderUprightUntilStopAndAgainAfterA
     ASSERT_EQ(m_pCamera->StartAcquisition(1), 0);
     ASSERT_TRUE(m_Display.WaitForFrames(nStopped + 2, kWaitMs));
     m_pCamera->StopAcquisition(1, 0);
-    EXPECT_EQ(count("StartStreaming 4"), 2u);
-    EXPECT_EQ(count("StopStreaming"), 2u);
+    const std::vector<std::string> calls = m_pDevice->GetCalls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "StartStreaming 4"), 2);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "StopStreaming"), 2);
     EXPECT_EQ(m_pDevice->GetCounts().nBadReleases, 0u);
 }
 
