@@ -49,6 +49,7 @@ TEST_P(KyCJPGCodecLayoutTest, DecodesAsAnUprightPicture) {
     ASSERT_TRUE(KyCJPGCodec::Encode(KyCFieldBase(KyCRect2(KyCSize2(1, 1)), 4, 0),
                                     ePixelFormatBGRA32, 0.9f, jpeg));
     ASSERT_TRUE(KyCJPGCodec::Encode(field, c.eFormat, 0.9f, jpeg));
+    EXPECT_EQ(jpeg[jpeg.GetCount() - 1], 0xD9) << "bytes after the end of the picture";
     KyCFieldBase decoded;
     ASSERT_TRUE(KyCJPGCodec::Decode(jpeg.GetData(), jpeg.GetCount(), decoded));
     EXPECT_EQ(decoded.m_pData[3], 255);  // alpha
