@@ -156,34 +156,32 @@ TEST_F(KyCSyntheticCameraTest, SwitchedSourceGetsNoFurtherCalls) {
     expectUpright(second.GetLastFrame());
 }
 
-TEST_F(KyCSyntheticCameraTest, DisplayMayStopTheCameraFromInsideADelivery) {
-    // Inside ReleaseBitmapBuffer, on the camera's own thread: it must not wait for itself.
+TEST(KyCSyntheticCameraLifetimeTest, ADeliveryMayStopItAndDestroyingItStopsItsThread) {
+    KyTestRecordingDisplay display;
     std::atomic<int> nReleases{0};
     std::atomic<bool> bStopped{false};
-    m_Display.SetOnRelease([&](bool) {
-        if (++nReleases == 2) {
-            m_Camera.StopAcquisition(1, 0);
-            bStopped = true;
-        }
-    });
-    start(500.0f, KyCSize2(16, 8));
-    ASSERT_TRUE(KyTestWaitFor([&] { return bStopped.load(); }, kWaitMs))
-        << "StopAcquisition inside a delivery did not return";
-    EXPECT_FALSE(m_Camera.IsAcquisitionRunning());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(m_Display.GetFrameCount(), 2u);
-}
-
-TEST(KyCSyntheticCameraLifetimeTest, DestroyingARunningCameraStopsItsThread) {
-    KyTestRecordingDisplay display;
     {
         KyCSyntheticCamera camera;
+        // Inside ReleaseBitmapBuffer, on the camera's own thread: it must not wait for itself.
+        display.SetOnRelease([&](bool) {
+            if (++nReleases == 2) {
+                camera.StopAcquisition(1, 0);
+                bStopped = true;
+            }
+        });
+        ASSERT_TRUE(camera.SetFrameSize(KyCSize2(16, 8)));
         ASSERT_TRUE(camera.SetFrameRate(500.0f));
         camera.SetDisplaySource(&display);
         ASSERT_EQ(camera.StartAcquisition(1), 0);
-        ASSERT_TRUE(display.WaitForFrames(2, kWaitMs));
+        ASSERT_TRUE(KyTestWaitFor([&] { return bStopped.load(); }, kWaitMs))
+            << "StopAcquisition inside a delivery did not return";
+        EXPECT_FALSE(camera.IsAcquisitionRunning());
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(display.GetFrameCount(), 2u);
+        ASSERT_EQ(camera.StartAcquisition(1), 0);
+        ASSERT_TRUE(display.WaitForFrames(4, kWaitMs));
     }
-    display.Close();
+    display.Close();  // the camera went while running: nothing may come after
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(display.GetLateCalls(), 0u);
 }
