@@ -49,10 +49,7 @@ TEST_P(KyCJPGCodecLayoutTest, DecodesAsAnUprightPicture) {
     ASSERT_TRUE(KyCJPGCodec::Encode(KyCFieldBase(KyCRect2(KyCSize2(1, 1)), 4, 0),
                                     ePixelFormatBGRA32, 0.9f, jpeg));
     ASSERT_TRUE(KyCJPGCodec::Encode(field, c.eFormat, 0.9f, jpeg));
-    ASSERT_GT(jpeg.GetCount(), 4u);
-    EXPECT_EQ(jpeg[0], 0xFF);
-    EXPECT_EQ(jpeg[1], 0xD8);
-    EXPECT_EQ(jpeg[jpeg.GetCount() - 1], 0xD9);
+    EXPECT_EQ(jpeg[jpeg.GetCount() - 1], 0xD9) << "bytes after the end of the picture";
     KyCFieldBase decoded;
     ASSERT_TRUE(KyCJPGCodec::Decode(jpeg.GetData(), jpeg.GetCount(), decoded));
     EXPECT_EQ(decoded.m_pData[3], 255);  // alpha
@@ -64,36 +61,28 @@ INSTANTIATE_TEST_SUITE_P(Layouts, KyCJPGCodecLayoutTest, ::testing::ValuesIn(kLa
                              return std::string(info.param.pszName);
                          });
 
-TEST(KyCJPGCodecTest, QualityScalesTheQuantisationTables) {
-    KyCFieldBase field(KyCRect2(KyCSize2(32, 32)), 4, 0);
-    KyTestPaintMarkedPicture(field, true);
-    // libjpeg's scaling of the standard luminance table (16 at its first entry).
-    const std::pair<float, int> cases[] = {{0.1f, 80}, {0.5f, 16}, {0.9f, 3}};
-    for (const auto& c : cases) {
-        CbArray<unsigned char> jpeg;
-        ASSERT_TRUE(KyCJPGCodec::Encode(field, ePixelFormatBGRA32, c.first, jpeg));
-        EXPECT_EQ(firstQuantValue(jpeg), c.second) << c.first;
-    }
-}
-
-TEST(KyCJPGCodecTest, BadFieldsAndQualitiesGiveFalseAndAnEmptyResult) {
-    KyCFieldBase bgra(KyCRect2(KyCSize2(8, 8)), 4, 0);
-    KyCFieldBase grey(KyCRect2(KyCSize2(8, 8)), 1, 0);
+TEST(KyCJPGCodecTest, QualityScalesTheTablesAndBadInputGivesFalseAndAnEmptyResult) {
+    KyCFieldBase bgra(KyCRect2(KyCSize2(32, 32)), 4, 0);
+    KyTestPaintMarkedPicture(bgra, true);
     CbArray<unsigned char> jpeg;
-    ASSERT_TRUE(KyCJPGCodec::Encode(bgra, ePixelFormatBGRA32, 0.9f, jpeg));
+    // libjpeg's scaling of the standard luminance table (16 at its first entry); out-of-range
+    // qualities are clamped rather than refused.
+    const std::pair<float, int> qualities[] = {
+        {-1.0f, 255}, {0.1f, 80}, {0.5f, 16}, {0.9f, 3}, {7.0f, 1}};
+    for (const auto& q : qualities) {
+        ASSERT_TRUE(KyCJPGCodec::Encode(bgra, ePixelFormatBGRA32, q.first, jpeg));
+        EXPECT_EQ(firstQuantValue(jpeg), q.second) << q.first;
+    }
     EXPECT_FALSE(KyCJPGCodec::Encode(KyCFieldBase(), ePixelFormatBGRA32, 0.9f, jpeg));
     EXPECT_EQ(jpeg.GetCount(), 0u);  // an earlier result does not survive a failure
     ASSERT_TRUE(KyCJPGCodec::Encode(bgra, ePixelFormatBGRA32, 0.9f, jpeg));
+    KyCFieldBase grey(KyCRect2(KyCSize2(8, 8)), 1, 0);
     EXPECT_FALSE(KyCJPGCodec::Encode(grey, ePixelFormatBGRA32, 0.9f, jpeg));
     EXPECT_EQ(jpeg.GetCount(), 0u);
     EXPECT_FALSE(KyCJPGCodec::Encode(bgra, ePixelFormatGray8, 0.9f, jpeg));
     EXPECT_FALSE(KyCJPGCodec::Encode(bgra, static_cast<EPixelFormat>(7), 0.9f, jpeg));
     EXPECT_FALSE(KyCJPGCodec::Encode(bgra, ePixelFormatBGRA32,
                                      std::numeric_limits<float>::quiet_NaN(), jpeg));
-    // Out-of-range qualities are clamped rather than refused.
-    EXPECT_TRUE(KyCJPGCodec::Encode(bgra, ePixelFormatBGRA32, 7.0f, jpeg));
-    EXPECT_TRUE(KyCJPGCodec::Encode(bgra, ePixelFormatBGRA32, -1.0f, jpeg));
-
     KyCFieldBase out(KyCRect2(KyCSize2(2, 2)), 4, 0);
     const unsigned char garbage[] = {0xFF, 0xD8, 0x00, 0x11, 0x22, 0x33, 0x44};
     EXPECT_FALSE(KyCJPGCodec::Decode(garbage, sizeof(garbage), out));

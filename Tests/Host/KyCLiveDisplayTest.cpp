@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <functional>
 #include <future>
 #include <stdexcept>
@@ -11,6 +12,8 @@
 #include "CbFunctor.h"
 #include "KyCFieldBase.h"
 #include "KyCLiveDisplay.h"
+#include "KyTestFrameDelivery.h"
+#include "KyTestPicture.h"
 #include "KyTestWait.h"
 
 namespace {
@@ -28,34 +31,18 @@ CbPictureCallback makeCallback(std::function<void(IAcquireDisplay*)> fn) {
     return CbPictureCallback(pCallback);
 }
 
-unsigned char valueAt(unsigned char nSeed, int r, int c, int k) {
-    return static_cast<unsigned char>(nSeed + r * 16 + c * 4 + k);
-}
-
-// Writes a picture whose pixel (r, c) has the bytes valueAt(nSeed, r, c, k).
-bool writePicture(IAcquireDisplay* pTarget, KyCSize2 size, int nBytesPerPixel,
-                  unsigned char nSeed) {
-    int nPitch = 0;
-    unsigned char* p =
-        pTarget->GetBitmapBuffer(size, &nPitch, static_cast<unsigned>(nBytesPerPixel * 8));
-    for (int r = 0; p != nullptr && r < size.nHeight; ++r)
-        for (int c = 0; c < size.nWidth * nBytesPerPixel; ++c)
-            p[r * nPitch + c] = valueAt(nSeed, r, c / nBytesPerPixel, c % nBytesPerPixel);
-    pTarget->ReleaseBitmapBuffer(p != nullptr);
-    return p != nullptr;
-}
-
-void expectPicture(const KyCLiveDisplay& display, KyCSize2 size, int nBytesPerPixel,
-                   unsigned char nSeed) {
-    KyCFieldBase field;
+// The display shows the marked picture at this size, byte for byte.
+void expectMarked(const KyCLiveDisplay& display, KyCSize2 size, int nBytesPerPixel) {
+    KyCFieldBase field, marked(KyCRect2(size), nBytesPerPixel, 0);
+    KyTestPaintMarkedPicture(marked, false);
     ASSERT_TRUE(display.CopyPicture(field));
     ASSERT_EQ(field.Size(), size);
     ASSERT_EQ(field.m_nPixelSize, nBytesPerPixel);
     for (int r = 0; r < size.nHeight; ++r)
-        for (int c = 0; c < size.nWidth * nBytesPerPixel; ++c)
-            ASSERT_EQ(field.m_pData[r * field.m_nPitch + c],
-                      valueAt(nSeed, r, c / nBytesPerPixel, c % nBytesPerPixel))
-                << "row " << r << " byte " << c;
+        ASSERT_EQ(
+            0, std::memcmp(field.m_pData + r * field.m_nPitch, marked.m_pData + r * marked.m_nPitch,
+                           static_cast<size_t>(size.nWidth * nBytesPerPixel)))
+            << "row " << r;
 }
 
 // A started display whose callback runs fn; no callback outlives the test.
@@ -83,10 +70,10 @@ TEST(KyCLiveDisplaySinkTest, ShowsWrittenPicturesAndRefusesBadRequestsAndASecond
     KyCLiveDisplay display;
     KyCFieldBase field;
     EXPECT_FALSE(display.CopyPicture(field)) << "nothing shown yet";
-    ASSERT_TRUE(writePicture(&display, KyCSize2(3, 2), 4, 10));
-    expectPicture(display, KyCSize2(3, 2), 4, 10);
-    ASSERT_TRUE(writePicture(&display, KyCSize2(5, 3), 1, 50));  // grey, padded rows
-    expectPicture(display, KyCSize2(5, 3), 1, 50);
+    ASSERT_TRUE(KyTestDeliverMarked(display, KyCSize2(8, 4)));
+    expectMarked(display, KyCSize2(8, 4), 4);
+    ASSERT_TRUE(KyTestDeliverMarked(display, KyCSize2(5, 3), 1));  // grey, padded rows
+    expectMarked(display, KyCSize2(5, 3), 1);
     int nPitch = 0;
     EXPECT_EQ(display.GetBitmapBuffer(KyCSize2(4, 4), &nPitch, 24), nullptr);
     for (KyCSize2 size :
@@ -103,7 +90,7 @@ TEST(KyCLiveDisplaySinkTest, ShowsWrittenPicturesAndRefusesBadRequestsAndASecond
     EXPECT_TRUE(display.IsBitmapBufferLocked());
     display.ReleaseBitmapBuffer(false);
     display.ReleaseBitmapBuffer(true);  // nothing handed out: ignored
-    expectPicture(display, KyCSize2(5, 3), 1, 50);
+    expectMarked(display, KyCSize2(5, 3), 1);
     EXPECT_EQ(display.GetPicturesShown(), 2u);
     display.ResetDisplay();
     EXPECT_FALSE(display.CopyPicture(field)) << "a reset forgets the picture";
@@ -135,28 +122,20 @@ TEST_F(KyCLiveDisplayRefreshTest, StopWaitsForTheCallInProgressAndEndsPulling) {
     EXPECT_TRUE(m_Display.WaitForRefresh(2, kWaitMs));
 }
 
-TEST_F(KyCLiveDisplayRefreshTest, CallbackMayRemoveItselfAndStopTheDisplay) {
+TEST_F(KyCLiveDisplayRefreshTest, AThrowingCallbackEndsNothingOneMayRemoveItselfAndStop) {
     start([this](IAcquireDisplay* pTarget) {
-        ++m_nCalls;
+        if (++m_nCalls == 1)
+            throw std::runtime_error("first refresh fails");
         pTarget->StopDisplay();                            // must not wait for itself
         pTarget->SetPictureCallback(CbPictureCallback());  // nor here
     });
     m_Display.UpdateDisplay(0);
     ASSERT_TRUE(m_Display.WaitForRefresh(1, kWaitMs));
+    m_Display.UpdateDisplay(0);
+    ASSERT_TRUE(m_Display.WaitForRefresh(2, kWaitMs));
     EXPECT_FALSE(m_Display.IsPictureCallbackSet());
     EXPECT_FALSE(m_Display.IsDisplayStarted());
-    EXPECT_EQ(m_nCalls, 1);
-}
-
-TEST_F(KyCLiveDisplayRefreshTest, AThrowingCallbackEndsNothing) {
-    start([this](IAcquireDisplay*) {
-        if (++m_nCalls == 1)
-            throw std::runtime_error("first refresh fails");
-    });
-    m_Display.UpdateDisplay(0);
-    ASSERT_TRUE(m_Display.WaitForRefresh(1, kWaitMs));
-    m_Display.UpdateDisplay(0);
-    EXPECT_TRUE(m_Display.WaitForRefresh(2, kWaitMs));
+    EXPECT_EQ(m_nCalls, 2);
 }
 
 // While another thread asks for refreshes; a call still running at the return counts as late.
@@ -171,10 +150,10 @@ TEST_F(KyCLiveDisplayRefreshTest, RemovedCallbackIsNeverCalledAfterTheRemovalRet
     for (int nRound = 0; nRound < 200; ++nRound) {
         std::atomic<bool> bRemoved{false};
         std::atomic<int> nCalls{0};
-        m_Display.SetPictureCallback(makeCallback([&, nRound](IAcquireDisplay* pTarget) {
+        m_Display.SetPictureCallback(makeCallback([&](IAcquireDisplay* pTarget) {
             nLateCalls += bRemoved ? 1 : 0;
             ++nCalls;
-            writePicture(pTarget, KyCSize2(8, 4), 4, static_cast<unsigned char>(nRound));
+            KyTestDeliverMarked(*pTarget, KyCSize2(8, 4));
             std::this_thread::sleep_for(std::chrono::microseconds(200));  // widen the window
             nLateCalls += bRemoved ? 1 : 0;
         }));

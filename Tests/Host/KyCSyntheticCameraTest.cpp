@@ -93,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, KyCSyntheticCameraLayoutTest, ::testing::Value
                              return std::string(info.param.pszName);
                          });
 
-TEST_F(KyCSyntheticCameraTest, BadSettingsAreRefusedAndANewSizeAppliesToTheNextFrame) {
+TEST_F(KyCSyntheticCameraTest, BadSettingsRefusedBuffersAndAMissingDisplayAreCounted) {
     for (KyCSize2 size :
          {KyCSize2(0, 480), KyCSize2(640, -1), KyCSize2(KyCSyntheticCamera::kMaxSide + 1, 10)})
         EXPECT_FALSE(m_Camera.SetFrameSize(size));
@@ -101,13 +101,6 @@ TEST_F(KyCSyntheticCameraTest, BadSettingsAreRefusedAndANewSizeAppliesToTheNextF
          {-1.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()})
         EXPECT_FALSE(m_Camera.SetFrameRate(fRate));
     EXPECT_EQ(m_Camera.GetFrameSize(), KyCSize2(640, 480));
-    start();
-    ASSERT_TRUE(m_Camera.SetFrameSize(KyCSize2(64, 40)));
-    ASSERT_TRUE(m_Camera.DeliverFrameNow());
-    EXPECT_EQ(m_Display.GetLastFrame().size, KyCSize2(64, 40));
-}
-
-TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
     m_Display.SetRefuseBuffers(true);
     start();
     EXPECT_FALSE(m_Camera.DeliverFrameNow());
@@ -117,10 +110,12 @@ TEST_F(KyCSyntheticCameraTest, RefusedBuffersAndMissingDisplaysAreCounted) {
     EXPECT_EQ(calls[2], "ReleaseBitmapBuffer(false)");
     EXPECT_EQ(calls[5], "ReleaseBitmapBuffer(false)");
     EXPECT_EQ(m_Camera.GetFramesRefused(), 2u);
-    EXPECT_EQ(m_Display.GetFrameCount(), 0u);
     m_Display.SetRefuseBuffers(false);
+    // A new size applies to the next frame.
+    ASSERT_TRUE(m_Camera.SetFrameSize(KyCSize2(64, 40)));
     EXPECT_TRUE(m_Camera.DeliverFrameNow());
-    EXPECT_EQ(m_Camera.GetFramesDelivered(), 1u);
+    EXPECT_EQ(m_Display.GetLastFrame().size, KyCSize2(64, 40));
+    EXPECT_EQ(m_Display.GetFrameCount(), 1u);
     m_Camera.SetDisplaySource(nullptr);
     EXPECT_FALSE(m_Camera.DeliverFrameNow());
     EXPECT_EQ(m_Camera.GetFramesWithoutDisplay(), 1u) << "counted, not sent";
@@ -161,34 +156,32 @@ TEST_F(KyCSyntheticCameraTest, SwitchedSourceGetsNoFurtherCalls) {
     expectUpright(second.GetLastFrame());
 }
 
-TEST_F(KyCSyntheticCameraTest, DisplayMayStopTheCameraFromInsideADelivery) {
-    // Inside ReleaseBitmapBuffer, on the camera's own thread: it must not wait for itself.
+TEST(KyCSyntheticCameraLifetimeTest, ADeliveryMayStopItAndDestroyingItStopsItsThread) {
+    KyTestRecordingDisplay display;
     std::atomic<int> nReleases{0};
     std::atomic<bool> bStopped{false};
-    m_Display.SetOnRelease([&](bool) {
-        if (++nReleases == 2) {
-            m_Camera.StopAcquisition(1, 0);
-            bStopped = true;
-        }
-    });
-    start(500.0f, KyCSize2(16, 8));
-    ASSERT_TRUE(KyTestWaitFor([&] { return bStopped.load(); }, kWaitMs))
-        << "StopAcquisition inside a delivery did not return";
-    EXPECT_FALSE(m_Camera.IsAcquisitionRunning());
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    EXPECT_EQ(m_Display.GetFrameCount(), 2u);
-}
-
-TEST(KyCSyntheticCameraLifetimeTest, DestroyingARunningCameraStopsItsThread) {
-    KyTestRecordingDisplay display;
     {
         KyCSyntheticCamera camera;
+        // Inside ReleaseBitmapBuffer, on the camera's own thread: it must not wait for itself.
+        display.SetOnRelease([&](bool) {
+            if (++nReleases == 2) {
+                camera.StopAcquisition(1, 0);
+                bStopped = true;
+            }
+        });
+        ASSERT_TRUE(camera.SetFrameSize(KyCSize2(16, 8)));
         ASSERT_TRUE(camera.SetFrameRate(500.0f));
         camera.SetDisplaySource(&display);
         ASSERT_EQ(camera.StartAcquisition(1), 0);
-        ASSERT_TRUE(display.WaitForFrames(2, kWaitMs));
+        ASSERT_TRUE(KyTestWaitFor([&] { return bStopped.load(); }, kWaitMs))
+            << "StopAcquisition inside a delivery did not return";
+        EXPECT_FALSE(camera.IsAcquisitionRunning());
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_EQ(display.GetFrameCount(), 2u);
+        ASSERT_EQ(camera.StartAcquisition(1), 0);
+        ASSERT_TRUE(display.WaitForFrames(4, kWaitMs));
     }
-    display.Close();
+    display.Close();  // the camera went while running: nothing may come after
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
     EXPECT_EQ(display.GetLateCalls(), 0u);
 }

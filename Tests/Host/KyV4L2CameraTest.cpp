@@ -31,10 +31,6 @@ protected:
         m_pCamera->SetDisplaySource(&m_Display);
         ASSERT_EQ(m_pCamera->StartAcquisition(1), 0);
     }
-    unsigned count(const std::string& strCall) const {
-        const std::vector<std::string> calls = m_pDevice->GetCalls();
-        return static_cast<unsigned>(std::count(calls.begin(), calls.end(), strCall));
-    }
     void TearDown() override {
         if (m_pCamera)
             m_pCamera->StopAcquisition(1, 0);
@@ -119,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Devices, KyV4L2CameraOpenTest, ::testing::ValuesIn(kOpe
                              return std::string(info.param.pszName);
                          });
 
-TEST_F(KyV4L2CameraTest, WithoutADeviceOrWhenStreamingIsBusyNothingRuns) {
+TEST_F(KyV4L2CameraTest, WithoutADeviceABusyOrASilentOneNothingArrives) {
     KyCV4L2Camera camera(nullptr);
     EXPECT_EQ(camera.Open("/dev/video0", KyCSize2(640, 480), 0.0f), eV4L2NotSupported);
     EXPECT_EQ(camera.StartAcquisition(1), -1);
@@ -132,6 +128,13 @@ TEST_F(KyV4L2CameraTest, WithoutADeviceOrWhenStreamingIsBusyNothingRuns) {
     EXPECT_EQ(m_pCamera->StartAcquisition(1), -1);
     EXPECT_FALSE(m_pCamera->IsAcquisitionRunning());
     EXPECT_NE(m_pCamera->GetErrorText().find("busy"), std::string::npos);
+    // A camera that sends nothing keeps running: a wait that times out is no loss.
+    script = Script();
+    script.bSilent = true;
+    stream(script, KyCSize2(320, 240));
+    EXPECT_FALSE(m_pCamera->WaitForFramesDelivered(1, 3 * KyCV4L2Camera::kWaitSliceMs));
+    EXPECT_TRUE(m_pCamera->IsAcquisitionRunning());
+    EXPECT_FALSE(m_pCamera->IsLost());
     EXPECT_EQ(m_Display.GetFrameCount(), 0u);
 }
 
@@ -173,8 +176,9 @@ TEST_P(KyV4L2CameraStreamTest, FramesArriveInOrderUprightUntilStopAndAgainAfterA
     ASSERT_EQ(m_pCamera->StartAcquisition(1), 0);
     ASSERT_TRUE(m_Display.WaitForFrames(nStopped + 2, kWaitMs));
     m_pCamera->StopAcquisition(1, 0);
-    EXPECT_EQ(count("StartStreaming 4"), 2u);
-    EXPECT_EQ(count("StopStreaming"), 2u);
+    const std::vector<std::string> calls = m_pDevice->GetCalls();
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "StartStreaming 4"), 2);
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "StopStreaming"), 2);
     EXPECT_EQ(m_pDevice->GetCounts().nBadReleases, 0u);
 }
 
@@ -213,13 +217,4 @@ TEST_F(KyV4L2CameraStreamingTest, DamagedFrameIsSkippedAndAnUnpluggedCameraStops
     EXPECT_FALSE(m_pDevice->GetCounts().bStreaming);
     EXPECT_EQ(m_pCamera->StartAcquisition(1), -1);
     EXPECT_TRUE(m_pCamera->StopAcquisition(1, 0));  // what a host does next is harmless
-}
-
-TEST_F(KyV4L2CameraStreamingTest, SilentCameraDeliversNothingButKeepsRunning) {
-    Script script;
-    script.bSilent = true;
-    stream(script, KyCSize2(320, 240));
-    EXPECT_FALSE(m_pCamera->WaitForFramesDelivered(1, 3 * KyCV4L2Camera::kWaitSliceMs));
-    EXPECT_TRUE(m_pCamera->IsAcquisitionRunning());
-    EXPECT_FALSE(m_pCamera->IsLost());
 }

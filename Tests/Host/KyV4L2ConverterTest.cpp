@@ -1,4 +1,4 @@
-// V4L2 frame conversion to BGRA: colours, byte order, orientation, pitches and refused input.
+// V4L2 frame conversion to BGRA: padded lines, pitches, refused input and formats.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -33,13 +33,6 @@ struct Picture {
                  size_t nCut = 0) {
         return converter.Convert(frame.data(), frame.size() - nCut, bytes.data(), nPitch);
     }
-    bool GuardsIntact() const {
-        for (int nRow = 0; nRow < size.nHeight; ++nRow)
-            for (int n = size.nWidth * 4; n < nPitch; ++n)
-                if (bytes[static_cast<size_t>(nRow) * nPitch + n] != kGuard)
-                    return false;
-        return true;
-    }
     KyCSize2 size;
     int nPitch;
     std::vector<unsigned char> bytes;
@@ -63,55 +56,31 @@ protected:
     }
 };
 
-struct SPictureCase {
-    const char* pszName;
-    KyV4L2Format format;
-    int nPaddingPerLine;  // in the camera's frame
-    int nExtraPitch;      // in the picture
-};
-
-const SPictureCase kPictureCases[] = {
-    {"Yuyv", format(kV4L2FormatYUYV, 64, 48), 0, 0},
-    {"YuyvPaddedLinesWiderPitch", format(kV4L2FormatYUYV, 96, 64, 96 * 2 + 24), 24, 12},
-    {"Mjpeg", format(kV4L2FormatMJPEG, 320, 240), 0, 8},
-};
-
-class KyV4L2ConverterPictureTest : public KyV4L2ConverterTest,
-                                   public ::testing::WithParamInterface<SPictureCase> {};
-
 }  // namespace
 
-TEST_P(KyV4L2ConverterPictureTest, TestPictureComesOutUprightInsideItsRows) {
-    const SPictureCase& c = GetParam();
-    const std::vector<unsigned char> frame =
-        KyTestFakeV4L2Device::MakeFrame(c.format, 1234, c.nPaddingPerLine);
-    auto pConverter = KyCreateV4L2Converter(c.format);
+// Unpadded YUYV and MJPEG stream through the camera's own tests.
+TEST_F(KyV4L2ConverterTest, PaddedYuyvLinesComeOutUprightInsideAWiderPitch) {
+    const KyV4L2Format yuyv = format(kV4L2FormatYUYV, 96, 64, 96 * 2 + 24);
+    auto pConverter = KyCreateV4L2Converter(yuyv);
     ASSERT_TRUE(pConverter);
-    Picture picture(c.format.size, c.nExtraPitch);
-    ASSERT_TRUE(picture.Convert(*pConverter, frame));
-    EXPECT_TRUE(picture.GuardsIntact());
+    Picture picture(yuyv.size, 12);
+    ASSERT_TRUE(picture.Convert(*pConverter, KyTestFakeV4L2Device::MakeFrame(yuyv, 1234, 24)));
+    for (int nRow = 0; nRow < picture.size.nHeight; ++nRow)
+        for (int n = picture.size.nWidth * 4; n < picture.nPitch; ++n)
+            ASSERT_EQ(picture.bytes[static_cast<size_t>(nRow) * picture.nPitch + n], kGuard);
     unsigned char top[4], bottom[4];
     KyCTestPattern::GetTopColour(4, top);
     KyCTestPattern::GetBottomColour(4, bottom);
-    const int nLast = picture.size.nHeight - 1, nRight = picture.size.nWidth - 1;
     EXPECT_TRUE(near(picture.Pixel(0, 0), top));
-    EXPECT_TRUE(near(picture.Pixel(0, nRight), top));
-    EXPECT_TRUE(near(picture.Pixel(nLast, 0), bottom));
+    EXPECT_TRUE(near(picture.Pixel(0, 95), top));
+    EXPECT_TRUE(near(picture.Pixel(63, 0), bottom));
     unsigned nRead = 0;
-    if (KyCTestPattern::ReadFrameNumber(picture.bytes.data(), picture.nPitch, picture.size, 4,
-                                        nRead)) {
-        EXPECT_EQ(nRead, 1234u);
-    } else {
-        EXPECT_LT(picture.size.nWidth, 16) << "no frame number in a picture this wide";
-    }
+    ASSERT_TRUE(
+        KyCTestPattern::ReadFrameNumber(picture.bytes.data(), picture.nPitch, yuyv.size, 4, nRead));
+    EXPECT_EQ(nRead, 1234u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, KyV4L2ConverterPictureTest, ::testing::ValuesIn(kPictureCases),
-                         [](const ::testing::TestParamInfo<SPictureCase>& info) {
-                             return std::string(info.param.pszName);
-                         });
-
-TEST_F(KyV4L2ConverterTest, ShortFramesNarrowPitchesAndForeignBytesAreRefused) {
+TEST_F(KyV4L2ConverterTest, ShortFramesNarrowPitchesForeignBytesAndOtherFormatsAreRefused) {
     const KyV4L2Format yuyv = format(kV4L2FormatYUYV, 64, 48);
     const std::vector<unsigned char> frame = KyTestFakeV4L2Device::MakeFrame(yuyv, 1, 0);
     auto pYuyv = KyCreateV4L2Converter(yuyv);
@@ -130,9 +99,7 @@ TEST_F(KyV4L2ConverterTest, ShortFramesNarrowPitchesAndForeignBytesAreRefused) {
     EXPECT_FALSE(large.Convert(*pMjpeg, small));
     EXPECT_FALSE(large.Convert(*pMjpeg, std::vector<unsigned char>(5000, 0x5a)));
     EXPECT_FALSE(large.Convert(*pMjpeg, small, small.size()));
-}
 
-TEST_F(KyV4L2ConverterTest, NoConverterForOtherFormatsOddOrTwoPixelYuyvOrBadSizes) {
     EXPECT_FALSE(KyCreateV4L2Converter(format(KyV4L2FourCC('N', 'V', '1', '2'), 64, 48)));
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatYUYV, 63, 48)));
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatYUYV, 2, 48)));  // libswscale overruns

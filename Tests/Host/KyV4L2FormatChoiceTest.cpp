@@ -21,9 +21,18 @@ const std::vector<KyV4L2FormatOffer> kWebcam = {
     offer(kYUYV, {KyCSize2(640, 480), KyCSize2(320, 240)}),
     offer(kMJPG, {KyCSize2(1280, 720), KyCSize2(640, 480)})};
 
+const std::vector<KyV4L2FormatOffer> kWebcamReversed = {kWebcam[1], kWebcam[0]};
+const std::vector<KyV4L2FormatOffer> kTwoSizes = {
+    offer(kYUYV, {KyCSize2(400, 500), KyCSize2(600, 500)})};
+const std::vector<KyV4L2FormatOffer> kH264First = {offer(kH264, {KyCSize2(640, 480)}),
+                                                   offer(kYUYV, {KyCSize2(320, 240)})};
+const std::vector<KyV4L2FormatOffer> kAnySize = {offer(kMJPG, {})};
+const std::vector<KyV4L2FormatOffer> kNoneConvertible = {offer(kNV12, {KyCSize2(640, 480)}),
+                                                         offer(kH264, {})};
+
 struct SChoice {
     const char* pszName;
-    std::vector<KyV4L2FormatOffer> offers;
+    const std::vector<KyV4L2FormatOffer>& offers;
     KyCSize2 wished;
     std::uint32_t nFourCC;  // 0: nothing is chosen
     KyCSize2 size;
@@ -31,35 +40,16 @@ struct SChoice {
 
 const SChoice kChoices[] = {
     {"ExactSizeInBothTakesYuyv", kWebcam, KyCSize2(640, 480), kYUYV, KyCSize2(640, 480)},
-    {"YuyvEvenWhenListedLast",
-     {kWebcam[1], kWebcam[0]},
-     KyCSize2(640, 480),
-     kYUYV,
-     KyCSize2(640, 480)},
+    {"YuyvEvenWhenListedLast", kWebcamReversed, KyCSize2(640, 480), kYUYV, KyCSize2(640, 480)},
     {"OnlyOfferedAsMjpeg", kWebcam, KyCSize2(1280, 720), kMJPG, KyCSize2(1280, 720)},
     // 700000 pixels: 1280x720 is 221600 away, 640x480 392800.
     {"NearestPixelCountUp", kWebcam, KyCSize2(1000, 700), kMJPG, KyCSize2(1280, 720)},
     {"NearestPixelCountDown", kWebcam, KyCSize2(400, 300), kYUYV, KyCSize2(320, 240)},
-    {"TieGoesToTheLargerSize",
-     {offer(kYUYV, {KyCSize2(400, 500), KyCSize2(600, 500)})},
-     KyCSize2(500, 500),
-     kYUYV,
-     KyCSize2(600, 500)},
-    {"UnconvertibleIgnoredAtTheExactSize",
-     {offer(kH264, {KyCSize2(640, 480)}), offer(kYUYV, {KyCSize2(320, 240)})},
-     KyCSize2(640, 480),
-     kYUYV,
+    {"TieGoesToTheLargerSize", kTwoSizes, KyCSize2(500, 500), kYUYV, KyCSize2(600, 500)},
+    {"UnconvertibleIgnoredAtTheExactSize", kH264First, KyCSize2(640, 480), kYUYV,
      KyCSize2(320, 240)},
-    {"NoDiscreteSizesTakesTheWish",
-     {offer(kMJPG, {})},
-     KyCSize2(1024, 576),
-     kMJPG,
-     KyCSize2(1024, 576)},
-    {"NothingConvertible",
-     {offer(kNV12, {KyCSize2(640, 480)}), offer(kH264, {})},
-     KyCSize2(640, 480),
-     0,
-     KyCSize2()},
+    {"NoDiscreteSizesTakesTheWish", kAnySize, KyCSize2(1024, 576), kMJPG, KyCSize2(1024, 576)},
+    {"NothingConvertible", kNoneConvertible, KyCSize2(640, 480), 0, KyCSize2()},
     {"NoWish", kWebcam, KyCSize2(0, 480), 0, KyCSize2()},
 };
 

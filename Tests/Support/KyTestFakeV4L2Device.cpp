@@ -14,13 +14,6 @@ namespace {
 
 const unsigned kMaxBuffers = 4;
 
-KyV4L2FormatOffer offer(std::uint32_t nFourCC, std::vector<KyCSize2> sizes) {
-    KyV4L2FormatOffer result;
-    result.nFourCC = nFourCC;
-    result.vecSizes = std::move(sizes);
-    return result;
-}
-
 unsigned char clampByte(int n) {
     return static_cast<unsigned char>(std::min(255, std::max(0, n)));
 }
@@ -37,8 +30,8 @@ void bgraToYuv(const unsigned char* p, int& nY, int& nU, int& nV) {
 
 KyTestFakeV4L2Device::KyTestFakeV4L2Device(const Script& script) : m_Script(script) {
     if (m_Script.vecOffers.empty())
-        m_Script.vecOffers = {offer(kV4L2FormatYUYV, {KyCSize2(640, 480), KyCSize2(320, 240)}),
-                              offer(kV4L2FormatMJPEG, {KyCSize2(1280, 720), KyCSize2(640, 480)})};
+        m_Script.vecOffers = {{kV4L2FormatYUYV, "", {KyCSize2(640, 480), KyCSize2(320, 240)}},
+                              {kV4L2FormatMJPEG, "", {KyCSize2(1280, 720), KyCSize2(640, 480)}}};
 }
 
 EV4L2Result KyTestFakeV4L2Device::Open(const std::string& strPath) {

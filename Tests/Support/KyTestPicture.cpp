@@ -2,7 +2,6 @@
 #include "KyTestPicture.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -76,10 +75,4 @@ void KyTestPaintMarkedPicture(KyCFieldBase& field, bool bBottomUp) {
         if (!check)
             return check;
     return ::testing::AssertionSuccess();
-}
-
-void KyTestFillField(KyCFieldBase& field, unsigned char nValue) {
-    for (int nRow = 0; nRow < field.m_Rect.Height(); ++nRow)
-        std::memset(field.m_pData + nRow * field.m_nPitch, nValue,
-                    static_cast<size_t>(field.m_Rect.Width() * field.m_nPixelSize));
 }

@@ -11,6 +11,3 @@ void KyTestPaintMarkedPicture(KyCFieldBase& field, bool bBottomUp);
 // A decoded top-down BGRA field holds it upright, unmirrored, at this size (JPEG losses allowed).
 ::testing::AssertionResult KyTestIsMarkedPicture(const KyCFieldBase& decoded, int nWidth,
                                                  int nHeight, bool bGrey = false);
-
-// Fills the field with the same value in every byte.
-void KyTestFillField(KyCFieldBase& field, unsigned char nValue);

@@ -74,8 +74,11 @@ bool KyTestHaveFfmpeg() {
     return true;
 }
 
-bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoProbe& probe) {
+bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoProbe& probe,
+                      std::vector<std::string>* pPackets) {
     probe = KyTestVideoProbe();
+    if (pPackets != nullptr)
+        pPackets->clear();
     Reader reader;
     if (!reader.Open(strPath, probe.strError))
         return false;
@@ -92,6 +95,8 @@ bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoP
     probe.nIndexEntries = avformat_index_get_entries_count(pStream);
     std::string strLast;
     while (reader.Next()) {
+        if (pPackets != nullptr)
+            pPackets->push_back(reader.Bytes());
         if (++probe.nPackets == 1 || bDecodeAll)
             decode(reader.Bytes(), probe);
         else
@@ -99,17 +104,6 @@ bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoP
     }
     if (!strLast.empty())
         decode(strLast, probe);
-    return true;
-}
-
-bool KyTestReadVideoPackets(const std::wstring& strPath, std::vector<std::string>& packets) {
-    packets.clear();
-    Reader reader;
-    std::string strError;
-    if (!reader.Open(strPath, strError))
-        return false;
-    while (reader.Next())
-        packets.push_back(reader.Bytes());
     return true;
 }
 

@@ -27,12 +27,10 @@ struct KyTestVideoProbe {
 // True: every test build has the probe (kept for callers that still ask).
 bool KyTestHaveFfmpeg();
 
-// Reads every packet and decodes the first and last (all with bDecodeAll); false and strError
-// when the file cannot be read.
-bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoProbe& probe);
-
-// Every video packet of the file in order (the stored JPEGs); false when it cannot be read.
-bool KyTestReadVideoPackets(const std::wstring& strPath, std::vector<std::string>& packets);
+// Reads every packet (into pPackets when given: the stored JPEGs) and decodes the first and last
+// (all with bDecodeAll); false and strError when the file cannot be read.
+bool KyTestProbeVideo(const std::wstring& strPath, bool bDecodeAll, KyTestVideoProbe& probe,
+                      std::vector<std::string>* pPackets = nullptr);
 
 // A JPEG decoded to a top-down BGRA field; false (and an empty field) when it is none.
 bool KyTestDecodeJpeg(const std::string& strJpeg, KyCFieldBase& decoded);
