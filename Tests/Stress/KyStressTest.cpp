@@ -140,8 +140,8 @@ private:
     // A capture or playing shares the component; a recording runs alone.
     void start() {
         std::shared_lock<std::shared_mutex> shared(m_HostLock);
-        const bool bCamera = m_eMode == eVideoModeCamera;
-        if (bCamera && m_eCameraType != eVideoMediaTypePicture) {
+        const bool bCamera = m_Video.GetVideoMode() == eVideoModeCamera;
+        if (bCamera && m_Video.GetMediaType(eVideoModeCamera) != eVideoMediaTypePicture) {
             shared.unlock();
             return startRecording();
         }
@@ -166,7 +166,8 @@ private:
 
     void startRecording() {
         std::unique_lock<std::shared_mutex> lock(m_HostLock);
-        if (m_eMode != eVideoModeCamera || m_eCameraType != eVideoMediaTypeVideo)
+        if (m_Video.GetVideoMode() != eVideoModeCamera ||
+            m_Video.GetMediaType(eVideoModeCamera) != eVideoMediaTypeVideo)
             return;
         recover();
         // Two recordings in one second share a name: the newer replaces the older, by contract.
@@ -194,8 +195,6 @@ private:
                                              : randomType(random);
         endRecording();
         m_Video.SetVideoMode(eMode, eType);
-        m_eMode = m_Video.GetVideoMode();
-        m_eCameraType = m_Video.GetMediaType(eVideoModeCamera);
     }
 
     void recover() {
@@ -231,10 +230,8 @@ private:
     KyICameraVideo& m_Video;
     const std::wstring m_strDirectory;
     // Taken first, never inside a component callback: shared by operations that cannot lose a
-    // leftover recording, exclusive for the others. Guards the mode and the fields below it.
+    // leftover recording, exclusive for the others (the mode changes only under it).
     std::shared_mutex m_HostLock;
-    ERUXVideoMode m_eMode = eVideoModeNone;
-    ERUXVideoMediaType m_eCameraType = eVideoMediaTypeVideo;
     std::int64_t m_nLastRecordSecond = 0;  // recordings start in distinct seconds
     std::mutex m_CaptureLock;              // one capture at a time; inside m_HostLock
     // Guards the public log and m_nOpenRecording; taken last, never across a component call.

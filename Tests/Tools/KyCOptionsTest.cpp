@@ -1,5 +1,6 @@
 // kycamera's command line: jobs, options, values and their limits, refusals named. An unknown
-// option, a zero size, --help and --version alone are the command-line error test's.
+// option, a zero size, --help and --version alone are the command-line error test's, --port and
+// an IPv4 --listen the HTTP test's.
 #include <gtest/gtest.h>
 
 #include "KyCOptions.h"
@@ -79,8 +80,6 @@ TEST(KyCOptionsTest, ServeListensOnLoopbackUnlessAnAddressIsGiven) {
         int nPort;
         bool bListen;
     } cases[] = {{{"serve"}, "127.0.0.1", 8080, false},
-                 {{"serve", "--port", "9000"}, "127.0.0.1", 9000, false},
-                 {{"serve", "--listen", "0.0.0.0:81"}, "0.0.0.0", 81, true},
                  {{"serve", "--listen", "[::1]:82"}, "::1", 82, true}};
     for (const auto& c : cases) {
         const KyCOptions options = parsed(c.vecArgs);
