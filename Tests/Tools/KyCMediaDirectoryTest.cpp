@@ -13,21 +13,23 @@
 
 TEST(KyCMediaDirectoryTest, ParentsAreCreatedNamesKeepTheirBytesAndNoProbeIsLeft) {
     KyTestTempDir dir;
-    std::vector<std::string> vecNames = {"a/b/media-\xC3\xBC/", "\xE6\x98\xA0\xE5\x83\x8F d"};
-    if (sizeof(wchar_t) == 4)
-        vecNames.push_back("bytes-\xFF\xFE");  // not UTF-8: only POSIX names can be that
-    for (const std::string& strName : vecNames) {
+    // What is asked for under the temporary directory, and the name the directory must have.
+    std::vector<std::pair<std::string, std::string>> vecNames = {
+        {"a/b/media-\xC3\xBC/", "media-\xC3\xBC"},
+        {"\xE6\x98\xA0\xE5\x83\x8F d", "\xE6\x98\xA0\xE5\x83\x8F d"}};
+    if (sizeof(wchar_t) == 4)  // not UTF-8: only POSIX names can be that
+        vecNames.push_back({"bytes-\xFF\xFE", "bytes-\xFF\xFE"});
+    for (const auto& name : vecNames) {
         std::wstring strAbsolute;
         std::string strError;
-        ASSERT_TRUE(KyCMediaDirectory::Prepare(KyWideToUtf8(dir.Path()) + "/" + strName,
+        ASSERT_TRUE(KyCMediaDirectory::Prepare(KyWideToUtf8(dir.Path()) + "/" + name.first,
                                                strAbsolute, strError))
             << strError;
-        const std::string strWanted = strName.substr(0, strName.find_last_not_of('/') + 1);
         const std::string strGot = KyWideToUtf8(strAbsolute);
-        ASSERT_GE(strGot.size(), strWanted.size());
-        EXPECT_EQ(strGot.substr(strGot.size() - strWanted.size()), strWanted)
+        ASSERT_GE(strGot.size(), name.second.size());
+        EXPECT_EQ(strGot.substr(strGot.size() - name.second.size()), name.second)
             << "bytes kept whole, no separator at the end";
-        EXPECT_TRUE(KyTestIsDirectory(strAbsolute)) << strName;
+        EXPECT_TRUE(KyTestIsDirectory(strAbsolute)) << name.first;
         EXPECT_FALSE(
             KyTestFileExists(strAbsolute + L"/" + KyUtf8ToWide(KyCMediaDirectory::kProbeName)));
     }
