@@ -10,40 +10,34 @@ int main() {
     int nFailures = 0;
     auto check = [&](bool bOk, const char* pszWhat) {
         std::printf("%s: %s\n", bOk ? "ok  " : "FAIL", pszWhat);
-        if (!bOk)
-            ++nFailures;
+        nFailures += !bOk;
     };
-
-    // Host layer: an image and its JPEG.
     KyCFieldBase field(KyCRect2(KyCSize2(64, 48)), 4, 0);
-    check(!field.IsEmpty() && field.m_nPitch == 256, "KyCFieldBase of 64 x 48 BGRA");
     CbArray<unsigned char> jpeg;
     check(KyCJPGCodec::Encode(field, ePixelFormatBGRA32, 0.9f, jpeg) && jpeg.GetCount() > 2,
-          "KyCJPGCodec::Encode");
+          "host layer: KyCJPGCodec::Encode");
 
-    // The component, through the factory and its interface only.
+    // The component through the factory and its interface only: a second of recording from the
+    // built-in camera.
+    namespace fs = std::filesystem;
+    const fs::path media = fs::temp_directory_path() / "kyconsumer-media";
+    fs::remove_all(media);
+    fs::create_directories(media);
+    RUXComponentFactory::GetBuiltInCamera().SetFrameSize(KyCSize2(320, 240));
+    RUXComponentFactory::GetBuiltInCamera().SetFrameRate(15.0f);
+    RUXComponentFactory::GetBuiltInLiveDisplay().SetBitmapSize(KyCSize2(320, 240));
+    RUXComponentFactory::GetBuiltInLiveDisplay().SetPixelFormat(15);
     {
         CbSmartPointer<KyICameraVideo> pVideo =
             RUXComponentFactory::GetCameraVideoPointer(eAcquireDeviceVDX);
         check(pVideo && pVideo->GetExtension("RUX.CameraVideoVDX", false) != nullptr,
               "device component answers RUX.CameraVideoVDX");
-        int nCount = -1;
-
-        // Camera mode on the built-in camera: a recording of a second.
-        namespace fs = std::filesystem;
-        const fs::path media = fs::temp_directory_path() / "kyconsumer-media";
-        fs::remove_all(media);
-        fs::create_directories(media);
-        KyCSyntheticCamera& camera = RUXComponentFactory::GetBuiltInCamera();
-        camera.SetFrameSize(KyCSize2(320, 240));
-        camera.SetFrameRate(15.0f);
-        KyCLiveDisplay& live = RUXComponentFactory::GetBuiltInLiveDisplay();
-        live.SetBitmapSize(KyCSize2(320, 240));
-        live.SetPixelFormat(15);
-        check(pVideo->SetFilePath(media.wstring()), "media directory");
-        check(pVideo->SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo) && pVideo->StartVideo(),
+        check(pVideo->SetFilePath(media.wstring()) &&
+                  pVideo->SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo) &&
+                  pVideo->StartVideo(),
               "recording started");
         std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+        int nCount = -1;
         check(pVideo->StopVideo() && pVideo->HasData(eVideoMediaTypeVideo, &nCount) && nCount == 1,
               "recording filed");
         check(!KyCMessageDispatcher::TakeMessages().empty(), "state changes posted");
@@ -51,10 +45,9 @@ int main() {
         check(fs::file_size(strVideo) > 1000 && !fs::exists(media / "~video.avi"),
               "video on disk, no temporary file");
         check(pVideo->SetVideoMode(eVideoModeNone, eVideoMediaTypeNone), "camera off");
-        camera.SetDisplaySource(nullptr);
-        fs::remove_all(media);
+        RUXComponentFactory::GetBuiltInCamera().SetDisplaySource(nullptr);
     }
     RUXComponentFactory::ReleaseCameraVideo();
-
+    fs::remove_all(media);
     return nFailures == 0 ? 0 : 1;
 }

@@ -10,14 +10,10 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 // Through UTF-8, so that names outside ASCII work whatever the C locale is.
-fs::path pathOf(const std::wstring& strPath) {
+static fs::path pathOf(const std::wstring& strPath) {
     return fs::u8path(KyWideToUtf8(strPath));
 }
-
-}  // namespace
 
 bool KyTestWriteFile(const std::wstring& strPath, const std::string& strBytes) {
     std::ofstream out(pathOf(strPath), std::ios::binary | std::ios::trunc);

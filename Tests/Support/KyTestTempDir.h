@@ -10,10 +10,8 @@ public:
     KyTestTempDir(const KyTestTempDir&) = delete;
     KyTestTempDir& operator=(const KyTestTempDir&) = delete;
 
-    // The directory, without a trailing separator.
-    const std::wstring& Path() const { return m_strPath; }
-    // Path() + separator + name.
-    std::wstring File(const std::wstring& strName) const;
+    const std::wstring& Path() const { return m_strPath; }  // no separator at the end
+    std::wstring File(const std::wstring& strName) const;   // Path() + separator + name
 
 private:
     std::wstring m_strPath;

@@ -8,7 +8,7 @@
 
 #include "KyCConsole.h"
 
-TEST(KyCConsoleTest, OnATerminalProgressOverwritesItsLineAndEndsBeforeOtherOutput) {
+TEST(KyCConsoleTest, OnATerminalProgressOverwritesItsLineAndThePreviewKeepsItsArea) {
     std::ostringstream out, err;
     KyCConsole console(out, err, true);
     console.Progress("  0.2 s");
@@ -20,11 +20,8 @@ TEST(KyCConsoleTest, OnATerminalProgressOverwritesItsLineAndEndsBeforeOtherOutpu
     console.Line("done");
     EXPECT_EQ(out.str(), "\r  0.2 s\x1b[K\r  0.5 s\x1b[K\n\r  0.7 s\x1b[K\ndone\n");
     EXPECT_EQ(err.str(), "kycamera: oops\n");
-}
 
-TEST(KyCConsoleTest, PreviewKeepsItsAreaOutOfScrollingAndRedrawsInPlace) {
-    std::ostringstream out, err;
-    KyCConsole console(out, err, true);
+    out.str("");
     console.BeginPreview(3);
     EXPECT_NE(out.str().find("\x1b[5;r"), std::string::npos) << "rows 1-3 picture, 4 caption";
     out.str("");

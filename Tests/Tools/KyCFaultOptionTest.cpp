@@ -1,4 +1,4 @@
-// The hidden --inject-fault option installs exactly the fault it describes.
+// The hidden --inject-fault option installs exactly the fault it describes, or nothing.
 #include <gtest/gtest.h>
 
 #include "KyCFaultOption.h"
@@ -7,6 +7,12 @@
 TEST(KyCFaultOptionTest, OperationsSuffixErrorAndTimesAreInstalledDiskFullForEverByDefault) {
     KyTestPlatformFaults faults;
     std::string strError;
+    for (const char* pszValue : {"write", "rename:x", "write:", "write:x:0", "write:x:5:1:9"}) {
+        EXPECT_FALSE(KyCFaultOption::Install(pszValue, strError)) << pszValue;
+        EXPECT_NE(strError.find("--inject-fault"), std::string::npos);
+    }
+    EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eWrite, L"x"), 0u);
+
     ASSERT_TRUE(KyCFaultOption::Install("write+move:~picture.jpg:39:2", strError)) << strError;
     EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eWrite, L"/m/~picture.jpg"), 39u);
     EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eMove, L"/m/~PICTURE.JPG"), 39u);
@@ -17,14 +23,4 @@ TEST(KyCFaultOptionTest, OperationsSuffixErrorAndTimesAreInstalledDiskFullForEve
     for (int n = 0; n < 3; ++n)
         EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eOpenForWrite, L"x/.probe"), 112u);
     EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eOpenForWrite, L"x/.probe2"), 0u);
-}
-
-TEST(KyCFaultOptionTest, MalformedValuesInstallNothing) {
-    KyTestPlatformFaults faults;
-    for (const char* pszValue : {"write", "rename:x", "write:", "write:x:0", "write:x:5:1:9"}) {
-        std::string strError;
-        EXPECT_FALSE(KyCFaultOption::Install(pszValue, strError)) << pszValue;
-        EXPECT_NE(strError.find("--inject-fault"), std::string::npos);
-    }
-    EXPECT_EQ(KyPlatformFaults::Check(KyPlatformFaults::eWrite, L"x"), 0u);
 }

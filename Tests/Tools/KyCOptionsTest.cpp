@@ -1,54 +1,11 @@
-// kycamera's command line: jobs, options, values and their limits, refusals named.
+// kycamera's command line: jobs, options, values and their limits, refusals named. An unknown
+// option, a zero size, --help and --version alone are the command-line error test's, --port and
+// an IPv4 --listen the HTTP test's.
 #include <gtest/gtest.h>
 
 #include "KyCOptions.h"
 
 namespace {
-
-struct SRefusal {
-    const char* pszName;
-    std::vector<std::string> vecArgs;
-    const char* pszNamed;  // what the reason must name
-};
-
-// Listings and failures name the case, not its bytes.
-void PrintTo(const SRefusal& r, std::ostream* pOut) {
-    *pOut << r.pszName;
-}
-
-class KyCOptionsRefusalTest : public ::testing::TestWithParam<SRefusal> {};
-
-TEST_P(KyCOptionsRefusalTest, IsRefusedWithAReasonThatNamesIt) {
-    KyCOptions options;
-    std::string strError;
-    EXPECT_FALSE(options.Parse(GetParam().vecArgs, strError));
-    EXPECT_NE(strError.find(GetParam().pszNamed), std::string::npos) << strError;
-}
-
-const SRefusal kRefusals[] = {
-    {"SecondCommand", {"demo", "shell"}, "'shell'"},
-    {"UnknownOption", {"demo", "--colour"}, "--colour"},
-    {"MissingValue", {"demo", "--media"}, "needs a value"},
-    {"EmptyMedia", {"demo", "--media="}, "--media"},
-    {"SizeTooHigh", {"demo", "--size", "640x8193"}, "--size"},
-    {"SizeNoHeight", {"demo", "--size", "640x"}, "--size"},
-    {"SizeFraction", {"demo", "--size", "64.5x48"}, "--size"},
-    {"SizeThreeParts", {"demo", "--size", "640x480x3"}, "--size"},
-    {"FpsTooHigh", {"demo", "--fps", "1001"}, "--fps"},
-    {"FpsWord", {"demo", "--fps", "ten"}, "--fps"},
-    {"SecondsTooShort", {"demo", "--seconds", "0.4"}, "--seconds"},
-    {"PreviewFraction", {"demo", "--preview-width", "8.5"}, "--preview-width"},
-    {"FrameTimeoutNaN", {"demo", "--frame-timeout", "nan"}, "--frame-timeout"},
-    {"PortTooHigh", {"serve", "--port", "65536"}, "--port"},
-    {"PortFraction", {"serve", "--port", "80.5"}, "--port"},
-    {"ListenEmptyHost", {"serve", "--listen", ":80"}, "--listen"},
-    {"ListenNamedPort", {"serve", "--listen", "host:http"}, "--listen"},
-};
-
-INSTANTIATE_TEST_SUITE_P(Options, KyCOptionsRefusalTest, ::testing::ValuesIn(kRefusals),
-                         [](const ::testing::TestParamInfo<SRefusal>& info) {
-                             return std::string(info.param.pszName);
-                         });
 
 KyCOptions parsed(const std::vector<std::string>& vecArgs) {
     KyCOptions options;
@@ -58,6 +15,36 @@ KyCOptions parsed(const std::vector<std::string>& vecArgs) {
 }
 
 }  // namespace
+
+TEST(KyCOptionsTest, RefusalsNameWhatIsWrong) {
+    const struct {
+        std::vector<std::string> vecArgs;
+        const char* pszNamed;
+    } refusals[] = {
+        {{"demo", "shell"}, "'shell'"},
+        {{"demo", "--media"}, "needs a value"},
+        {{"demo", "--media="}, "--media"},
+        {{"demo", "--size", "640x8193"}, "--size"},
+        {{"demo", "--size", "640x"}, "--size"},
+        {{"demo", "--size", "64.5x48"}, "--size"},
+        {{"demo", "--size", "640x480x3"}, "--size"},
+        {{"demo", "--fps", "1001"}, "--fps"},
+        {{"demo", "--fps", "ten"}, "--fps"},
+        {{"demo", "--seconds", "0.4"}, "--seconds"},
+        {{"demo", "--preview-width", "8.5"}, "--preview-width"},
+        {{"demo", "--frame-timeout", "nan"}, "--frame-timeout"},
+        {{"serve", "--port", "65536"}, "--port"},
+        {{"serve", "--port", "80.5"}, "--port"},
+        {{"serve", "--listen", ":80"}, "--listen"},
+        {{"serve", "--listen", "host:http"}, "--listen"},
+    };
+    for (const auto& refusal : refusals) {
+        KyCOptions options;
+        std::string strError;
+        EXPECT_FALSE(options.Parse(refusal.vecArgs, strError)) << refusal.vecArgs.back();
+        EXPECT_NE(strError.find(refusal.pszNamed), std::string::npos) << strError;
+    }
+}
 
 TEST(KyCOptionsTest, OptionsComeBeforeOrAfterTheJobWithSpaceOrEquals) {
     const KyCOptions options =
@@ -84,7 +71,6 @@ TEST(KyCOptionsTest, ValuesAtTheirLimitsAreTakenAndHelpWinsWhereverItStands) {
     EXPECT_EQ(parsed({"demo", "--seconds", "0.5"}).m_fRecordSeconds, 0.5);
     EXPECT_EQ(parsed({"demo", "--help"}).m_eCommand, KyCOptions::eCommandHelp);
     EXPECT_EQ(parsed({"-h"}).m_eCommand, KyCOptions::eCommandHelp);
-    EXPECT_EQ(parsed({"--version"}).m_eCommand, KyCOptions::eCommandVersion);
 }
 
 TEST(KyCOptionsTest, ServeListensOnLoopbackUnlessAnAddressIsGiven) {
@@ -94,8 +80,6 @@ TEST(KyCOptionsTest, ServeListensOnLoopbackUnlessAnAddressIsGiven) {
         int nPort;
         bool bListen;
     } cases[] = {{{"serve"}, "127.0.0.1", 8080, false},
-                 {{"serve", "--port", "9000"}, "127.0.0.1", 9000, false},
-                 {{"serve", "--listen", "0.0.0.0:81"}, "0.0.0.0", 81, true},
                  {{"serve", "--listen", "[::1]:82"}, "::1", 82, true}};
     for (const auto& c : cases) {
         const KyCOptions options = parsed(c.vecArgs);
