@@ -1,7 +1,10 @@
 // The camera into the live display, and the acquisition access points with their built-ins.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include "CbFunctor.h"
 #include "KyCAcquisitionCommon.h"
@@ -54,6 +57,29 @@ TEST(KyAcquisitionFactoryTest, BuiltInCameraFeedsTheBuiltInLiveDisplayUntilAnoth
     EXPECT_EQ(&RUXComponentFactory::GetAcquisition(), &other);
     RUXComponentFactory::SetAcquisition(nullptr);
     EXPECT_EQ(&RUXComponentFactory::GetAcquisition(), &camera);
+}
+
+TEST(KyAcquisitionFactoryTest, InstallingFromSeveralThreadsIsSafe) {
+    IdleAcquisition others[2];
+    KyIAcquisition* pBuiltIn = &RUXComponentFactory::GetBuiltInCamera();
+    std::atomic<int> nWrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 2000; ++i) {
+                if (t < 2) {
+                    RUXComponentFactory::SetAcquisition(i % 2 ? &others[t] : nullptr);
+                    continue;
+                }
+                KyIAcquisition* p = &RUXComponentFactory::GetAcquisition();
+                nWrong += p != pBuiltIn && p != &others[0] && p != &others[1] ? 1 : 0;
+            }
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    RUXComponentFactory::SetAcquisition(nullptr);
+    EXPECT_EQ(nWrong, 0);
 }
 
 // The built-ins are left running on purpose: leaving the process must neither hang nor crash.
