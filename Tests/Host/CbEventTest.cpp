@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
+#include <vector>
 
 #include "CbEvent.h"
 
@@ -18,6 +20,20 @@ CbArray<const CbEvent*> arrayOf(std::initializer_list<const CbEvent*> events) {
 }
 
 }  // namespace
+
+TEST(CbEventTest, AutoResetWakesExactlyOneOfSeveralWaiters) {
+    CbEvent event(false, nullptr);
+    std::atomic<int> nWoken{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 3; ++i)
+        waiters.emplace_back([&] { nWoken += event.Wait(1500) == eWaitResultSignaled; });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    event.Set();
+    for (std::thread& t : waiters)
+        t.join();
+    EXPECT_EQ(nWoken.load(), 1);
+    EXPECT_FALSE(event.IsSet());
+}
 
 TEST(CbEventTest, WaitTakesTheLowestSetEventTimesOutOrRefusesEmptyAndNull) {
     CbEvent first(false, nullptr), second(false, nullptr), third(true, nullptr);
