@@ -97,7 +97,6 @@ TEST_F(KyCCameraVideoVDXDerivedTest, CopyFileOverwritesItsTargetAndRefusesBadPat
 
 TEST(KyCCameraVideoVDXDerivedStopTest, StopRecordFailsOutsideCameraModeAndHasNothingToStopInIt) {
     KyTestRecordingAcquisition acquisition;
-    acquisition.Install();
     KyTestRecordingDisplay live;
     KyTestTempDir dir;
     KyTestDerivedVDX vdx;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <regex>
@@ -62,7 +63,6 @@ void expectVideo(const std::wstring& strPath, std::uint64_t nFrames, KyCSize2 si
 class KyCCameraVideoVDXRecordTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Acquisition.Install();
         m_Acquisition.SetImageSize(kFrame.nWidth, kFrame.nHeight);
         m_Acquisition.NameSource(static_cast<IAcquireDisplaySource*>(&m_Live), "live");
         m_pVdx->SetLiveBitmapHandler(&m_Live);
@@ -253,6 +253,19 @@ TEST_F(KyCCameraVideoVDXRecordTest, CameraModeNeedsAReadyAcquisitionAndALiveSour
 
 TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCountedAfresh) {
     enterCamera(eVideoMediaTypeVideo);
+    // Recordings that come to nothing: one that cannot open, one without frames. No file, no
+    // entry, the worker still running.
+    m_Faults.Inject(KyPlatformFaults::eOpenForWrite, L"~video.avi", KyPlatform::kErrorDiskFull, 1);
+    EXPECT_FALSE(video().StartVideo());
+    EXPECT_FALSE(video().IsRunning());
+    EXPECT_FALSE(stats().bRecording);
+    ASSERT_TRUE(video().StartVideo());
+    ASSERT_TRUE(video().StopVideo());
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    EXPECT_TRUE(catalogue().empty());
+    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
+    KyTestTakeVideoMessages();
+
     // Files of the names the first recording may get are replaced.
     KyTestWaitForAFreshSecond();
     const std::int64_t nSecond = KyPlatform::Time64();
@@ -292,58 +305,47 @@ TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCou
     }
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, ExitDuringARecordingWhoseFinalMoveFailsKeepsTheTemporaryFile) {
+// However a recording ends, its frames stay on disk: filed under a time stamp, or under the
+// temporary name when the final move fails.
+class KyCCameraVideoVDXEndTest : public KyCCameraVideoVDXRecordTest,
+                                 public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(KyCCameraVideoVDXEndTest, RecordedFramesStayOnDisk) {
+    const std::string strEnd = GetParam();
     enterCamera(eVideoMediaTypeVideo);
     ASSERT_TRUE(video().StartVideo());
     record(2);
-    m_Faults.Inject(KyPlatformFaults::eMove, L"~video.avi", KyPlatform::kErrorDiskFull);
-    video().Exit();
-    EXPECT_FALSE(video().IsRunning());
-    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
-    EXPECT_TRUE(catalogue().empty());
-    expectVideo(m_Dir.File(L"~video.avi"), 2);  // nothing lost
+    if (strEnd == "ExitWhoseMoveFails")
+        m_Faults.Inject(KyPlatformFaults::eMove, L"~video.avi", KyPlatform::kErrorDiskFull);
+    if (strEnd == "CameraStopsThenExit") {
+        ASSERT_TRUE(camera().StopDisplay());  // the recording ends, not yet filed
+        EXPECT_FALSE(video().IsRunning());
+        EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    }
+    if (strEnd == "ControllerDestroyed") {
+        m_pVdx.reset();
+    } else {
+        video().Exit();
+        EXPECT_FALSE(video().IsRunning());
+        EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
+    }
+    std::vector<std::string> arrFiles;
+    for (const auto& entry : std::filesystem::directory_iterator(m_Dir.Path()))
+        arrFiles.push_back(entry.path().filename().string());
+    ASSERT_EQ(arrFiles.size(), 1u);
+    if (strEnd == "ExitWhoseMoveFails")
+        EXPECT_EQ(arrFiles[0], "~video.avi");
+    else
+        EXPECT_TRUE(isTimeStamped(arrFiles[0], "avi")) << arrFiles[0];
+    expectVideo(file(arrFiles[0]), 2);
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, RecordingEndedByTheCameraIsFiledAtExit) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    record(2);
-    ASSERT_TRUE(camera().StopDisplay());  // the camera stops: the recording ends, not yet filed
-    EXPECT_FALSE(video().IsRunning());
-    EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    video().Exit();
-    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    ASSERT_EQ(catalogue().size(), 1u);
-    expectVideo(file(catalogue()[0]), 2);
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, DestroyingTheControllerFilesTheRecordingFirst) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    record(3);
-    m_pVdx.reset();
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    KyCCameraVideoVDX reader;
-    ASSERT_TRUE(reader.SetFilePath(m_Dir.Path()));
-    ASSERT_EQ(reader.GetState().arrCatalogue.size(), 1u);
-    expectVideo(m_Dir.File(reader.GetState().arrCatalogue[0].strFileName), 3);
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, RecordingsThatComeToNothingLeaveNoFile) {
-    enterCamera(eVideoMediaTypeVideo);
-    m_Faults.Inject(KyPlatformFaults::eOpenForWrite, L"~video.avi", KyPlatform::kErrorDiskFull, 1);
-    EXPECT_FALSE(video().StartVideo());
-    EXPECT_FALSE(video().IsRunning());
-    EXPECT_FALSE(stats().bRecording);
-    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
-    // The next one opens; without frames it is deleted, not catalogued.
-    ASSERT_TRUE(video().StartVideo());
-    ASSERT_TRUE(video().StopVideo());
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    EXPECT_TRUE(catalogue().empty());
-    EXPECT_EQ(m_pVdx->GetState().nCurrentIndex, -1);
-}
+INSTANTIATE_TEST_SUITE_P(Ends, KyCCameraVideoVDXEndTest,
+                         ::testing::Values("ExitWhoseMoveFails", "CameraStopsThenExit",
+                                           "ControllerDestroyed"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 TEST_F(KyCCameraVideoVDXRecordTest, SmallerPictureIsCentredOnAClearedBorder) {
     enterCamera(eVideoMediaTypeVideo);
@@ -404,29 +406,21 @@ INSTANTIATE_TEST_SUITE_P(CameraRates, KyCCameraVideoVDXPacingTest, ::testing::Va
                              return std::to_string(info.param) + "fps";
                          });
 
-TEST_F(KyCCameraVideoVDXRecordTest, StalledWriterFillsTheQueueAndDropsTheRest) {
+TEST_F(KyCCameraVideoVDXRecordTest, StalledWriterFillsTheQueueDropsTheRestAndStopDrainsIt) {
     recordWithTheWriterHeld(15);
     const SRecordingStatistics stalled = stats();
-    m_pVdx->HoldWriterForTesting(false);
     EXPECT_EQ(stalled.nFramesDelivered, 15u);
     // The loop may hold one frame while it waits for the writer.
     EXPECT_GE(stalled.nFramesWaiting, 9u);
     EXPECT_LE(stalled.nFramesWaiting, 10u);
     EXPECT_GE(stalled.nFramesDropped, 4u);
-    ASSERT_TRUE(
-        KyTestWaitFor([&] { return stats().nFramesWritten == 15 - stalled.nFramesDropped; }));
-    EXPECT_TRUE(accountsForEveryCopy(stats()));
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, StopLetsTheQueueDrainFirst) {
-    recordWithTheWriterHeld(5);
-    EXPECT_GE(stats().nFramesWaiting, 4u);
     std::future<bool> stopped = std::async(std::launch::async, [&] { return video().StopVideo(); });
     m_pVdx->HoldWriterForTesting(false);
     EXPECT_TRUE(stopped.get());
-    EXPECT_EQ(stats().nFramesWritten, 5u);
+    EXPECT_EQ(stats().nFramesWritten, 15 - stalled.nFramesDropped);
+    EXPECT_TRUE(accountsForEveryCopy(stats()));
     ASSERT_EQ(catalogue().size(), 1u);
-    expectVideo(file(catalogue()[0]), 5);
+    expectVideo(file(catalogue()[0]), 15 - stalled.nFramesDropped);
 }
 
 TEST_F(KyCCameraVideoVDXRecordTest, StopGivesUpOnAStuckQueueAndClearsIt) {

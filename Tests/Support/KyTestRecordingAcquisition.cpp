@@ -3,20 +3,12 @@
 
 #include "KyCAcquisitionCommon.h"
 
-KyTestRecordingAcquisition::KyTestRecordingAcquisition() = default;
+KyTestRecordingAcquisition::KyTestRecordingAcquisition() {
+    RUXComponentFactory::SetAcquisition(this);
+}
 
 KyTestRecordingAcquisition::~KyTestRecordingAcquisition() {
-    Uninstall();
-}
-
-void KyTestRecordingAcquisition::Install() {
-    RUXComponentFactory::SetAcquisition(this);
-    locked([&] { m_bInstalled = true; });
-}
-
-void KyTestRecordingAcquisition::Uninstall() {
-    if (locked([&] { return std::exchange(m_bInstalled, false); }))
-        RUXComponentFactory::SetAcquisition(nullptr);
+    RUXComponentFactory::SetAcquisition(nullptr);
 }
 
 void KyTestRecordingAcquisition::GetImageSize(int* pnHeight, int* pnWidth) {
