@@ -36,6 +36,12 @@ bool isTimeStamped(const std::string& strName, const std::string& strExtension) 
     return std::regex_match(strName, std::regex(R"(\d{8}-\d{6}\.)" + strExtension));
 }
 
+// Returns once the wall clock's second turned: media file names are stamped to the second.
+void waitForAFreshSecond() {
+    const std::int64_t nNow = KyPlatform::Time64();
+    ASSERT_TRUE(KyTestWaitFor([&] { return KyPlatform::Time64() != nNow; }));
+}
+
 // Written and waiting frames account for every copy that was not dropped.
 ::testing::AssertionResult accountsForEveryCopy(const SRecordingStatistics& stats) {
     if (stats.nFramesWritten + stats.nFramesWaiting ==
@@ -122,6 +128,16 @@ protected:
     std::wstring file(const std::string& strName) const {
         return m_Dir.File(std::wstring(strName.begin(), strName.end()));
     }
+    // A capture on a thread of its own while the camera delivers frames, or none: its answer.
+    bool captureWhileDelivering(bool bFrames, int nBytesPerPixel = 4) {
+        std::future<bool> captured =
+            std::async(std::launch::async, [&] { return video().StartVideo(); });
+        while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
+            if (bFrames)
+                KyTestDeliverMarked(camera(), kFrame, nBytesPerPixel);
+        }
+        return captured.get();
+    }
     // A capture in picture mode on a thread of its own, which looks once, then sleeps 4 s before
     // it looks again; meanwhile a recording starts.
     std::future<bool> captureThenRecord() {
@@ -181,56 +197,46 @@ TEST_F(KyCCameraVideoVDXRecordTest, CameraModeRoutesFramesThroughTheWorkerToTheL
     EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
 }
 
-// The frame size and format come from the live display, else from the camera's image size.
-struct SFormatCase {
-    const char* pszName;
-    KyCSize2 displaySize;
-    int nFormatAnswer;
-    const char* pszSize;
-    int nFormat;
-};
-
-// Failures name the case, not its bytes.
-void PrintTo(const SFormatCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
-class KyCCameraVideoVDXFormatTest : public KyCCameraVideoVDXRecordTest,
-                                    public ::testing::WithParamInterface<SFormatCase> {};
-
-TEST_P(KyCCameraVideoVDXFormatTest, WorkerTakesTheFrameSizeAndPixelFormat) {
-    const SFormatCase& c = GetParam();
+// The frame size and format come from the live display, else from the camera's image size; the
+// camera must write frames of that pixel size, no larger than the frame, one at a time.
+TEST_F(KyCCameraVideoVDXRecordTest, WorkerTakesTheFrameSizeAndPixelFormat) {
+    const struct {
+        const char* pszSource;
+        KyCSize2 displaySize;
+        int nFormatAnswer;
+        const char* pszSize;
+        int nFormat;
+    } aCases[] = {
+        {"live display", KyCSize2(320, 240), 15, "SetBitmapSize(320x240)", 15},
+        {"grey live display", KyCSize2(320, 240), 8, "SetBitmapSize(320x240)", 8},
+        {"camera's image size", KyCSize2(0, 0), 8, "SetBitmapSize(80x60)", 15},
+    };
     m_Acquisition.SetImageSize(80, 60);
-    m_Live.SetBitmapSize(c.displaySize);
-    m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
-    m_Live.TakeCalls();
-    ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
-    const Calls calls = m_Live.TakeCalls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(), c.pszSize), calls.end());
-    EXPECT_NE(
-        std::find(calls.begin(), calls.end(), "SetPixelFormat(" + std::to_string(c.nFormat) + ")"),
-        calls.end());
-    // The camera must write frames of that pixel size, no larger than the frame, one at a time.
-    const int nBytes = c.nFormat == 15 ? 4 : 1;
-    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), 5 - nBytes));
-    EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
-    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(400, 16), nBytes));
-    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 300), nBytes));
-    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(-2, 16), nBytes));
-    int nPitch = 0;
-    ASSERT_NE(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
-    EXPECT_EQ(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
-    camera().ReleaseBitmapBuffer(false);
-    EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.pszSource);
+        ASSERT_TRUE(video().SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
+        m_Live.SetBitmapSize(c.displaySize);
+        m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
+        m_Live.TakeCalls();
+        ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+        const Calls calls = m_Live.TakeCalls();
+        EXPECT_NE(std::find(calls.begin(), calls.end(), c.pszSize), calls.end());
+        EXPECT_NE(std::find(calls.begin(), calls.end(),
+                            "SetPixelFormat(" + std::to_string(c.nFormat) + ")"),
+                  calls.end());
+        const int nBytes = c.nFormat == 15 ? 4 : 1;
+        EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), 5 - nBytes));
+        EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
+        EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(400, 16), nBytes));
+        EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 300), nBytes));
+        EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(-2, 16), nBytes));
+        int nPitch = 0;
+        ASSERT_NE(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
+        EXPECT_EQ(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
+        camera().ReleaseBitmapBuffer(false);
+        EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, KyCCameraVideoVDXFormatTest,
-    ::testing::Values(
-        SFormatCase{"LiveDisplay", KyCSize2(320, 240), 15, "SetBitmapSize(320x240)", 15},
-        SFormatCase{"GreyLiveDisplay", KyCSize2(320, 240), 8, "SetBitmapSize(320x240)", 8},
-        SFormatCase{"CameraImageSize", KyCSize2(0, 0), 8, "SetBitmapSize(80x60)", 15}),
-    [](const ::testing::TestParamInfo<SFormatCase>& info) { return info.param.pszName; });
 
 TEST_F(KyCCameraVideoVDXRecordTest, CameraModeNeedsAReadyAcquisitionAndALiveSource) {
     ASSERT_TRUE(KyTestWriteFile(m_Dir.File(L"~video.avi"), "old"));
@@ -267,7 +273,7 @@ TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCou
     KyTestTakeVideoMessages();
 
     // Files of the names the first recording may get are replaced.
-    KyTestWaitForAFreshSecond();
+    waitForAFreshSecond();
     const std::int64_t nSecond = KyPlatform::Time64();
     for (std::int64_t n : {nSecond, nSecond + 1}) {
         ASSERT_TRUE(KyTestWriteFile(m_Dir.File(makeMediaFilename(eVideoMediaTypeVideo, n)), "old"));
@@ -279,7 +285,7 @@ TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCou
     record(2);
     ASSERT_TRUE(video().StopVideo());
     EXPECT_FALSE(video().IsRunning());
-    KyTestWaitForAFreshSecond();
+    waitForAFreshSecond();
     ASSERT_TRUE(video().StartVideo());
     record(3);
     const SRecordingStatistics second = stats();
@@ -469,14 +475,33 @@ TEST_F(KyCCameraVideoVDXRecordTest, CaptureDuringARecordingLeavesItsQueuedFrames
         std::make_tuple(1, 1, 0));
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, PictureIsFiledUprightAndASecondInTheSameSecondIsRefused) {
-    enterCamera(eVideoMediaTypePicture);
-    KyTestWaitForAFreshSecond();
-    std::future<bool> captured =
-        std::async(std::launch::async, [&] { return video().StartVideo(); });
-    while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-        KyTestDeliverMarked(camera(), kFrame);
-    ASSERT_TRUE(captured.get());
+TEST_F(KyCCameraVideoVDXRecordTest, CaptureFilesOnePictureUprightOrLeavesNothing) {
+    // Captures that come to nothing: no file, no entry, the worker still running.
+    const struct {
+        const char* pszCause;
+        int nFormatAnswer;
+        bool bFrames;
+        unsigned nFaults;  // on "~picture.jpg"
+    } aFailures[] = {{"no frame", 15, false, 0},
+                     {"grey frames", 8, true, 0},
+                     {"unwritable file", 15, true, KyPlatformFaults::eOpenForWrite}};
+    m_pVdx->SetCaptureWaitForTesting(20, 10);
+    for (const auto& c : aFailures) {
+        SCOPED_TRACE(c.pszCause);
+        ASSERT_TRUE(video().SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
+        m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
+        m_Faults.Inject(c.nFaults, L"~picture.jpg", KyPlatform::kErrorDiskFull);
+        enterCamera(eVideoMediaTypePicture);
+        EXPECT_FALSE(captureWhileDelivering(c.bFrames, c.nFormatAnswer == 15 ? 4 : 1));
+        EXPECT_TRUE(catalogue().empty());
+        EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~picture.jpg")));
+        EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
+    }
+
+    KyPlatformFaults::ClearAll();
+    m_pVdx->SetCaptureWaitForTesting(500, 10);
+    waitForAFreshSecond();
+    ASSERT_TRUE(captureWhileDelivering(true));
     EXPECT_FALSE(video().IsRunning());
     const std::vector<std::string> arrNames = catalogue();
     ASSERT_EQ(arrNames.size(), 1u);
@@ -499,45 +524,3 @@ TEST_F(KyCCameraVideoVDXRecordTest, PictureIsFiledUprightAndASecondInTheSameSeco
         EXPECT_EQ(catalogue().size(), 1u);
     }
 }
-
-// Captures that come to nothing: no file, no entry, the worker still running.
-struct SNoPictureCase {
-    const char* pszName;
-    int nFormatAnswer;
-    bool bFrames;
-    unsigned nFaults;  // on "~picture.jpg"
-};
-
-void PrintTo(const SNoPictureCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
-class KyCCameraVideoVDXNoPictureTest : public KyCCameraVideoVDXRecordTest,
-                                       public ::testing::WithParamInterface<SNoPictureCase> {};
-
-TEST_P(KyCCameraVideoVDXNoPictureTest, CaptureFailsAndLeavesNothing) {
-    const SNoPictureCase& c = GetParam();
-    m_pVdx->SetCaptureWaitForTesting(20, 10);
-    m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
-    if (c.nFaults != 0)
-        m_Faults.Inject(c.nFaults, L"~picture.jpg", KyPlatform::kErrorDiskFull);
-    enterCamera(eVideoMediaTypePicture);
-    const int nBytes = c.nFormatAnswer == 15 ? 4 : 1;
-    std::future<bool> captured =
-        std::async(std::launch::async, [&] { return video().StartVideo(); });
-    while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
-        if (c.bFrames)
-            KyTestDeliverMarked(camera(), kFrame, nBytes);
-    }
-    EXPECT_FALSE(captured.get());
-    EXPECT_TRUE(catalogue().empty());
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~picture.jpg")));
-    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Causes, KyCCameraVideoVDXNoPictureTest,
-    ::testing::Values(SNoPictureCase{"NoFrame", 15, false, 0},
-                      SNoPictureCase{"GreyFrames", 8, true, 0},
-                      SNoPictureCase{"UnwritableFile", 15, true, KyPlatformFaults::eOpenForWrite}),
-    [](const ::testing::TestParamInfo<SNoPictureCase>& info) { return info.param.pszName; });
