@@ -33,8 +33,8 @@ void KyTestRecordingAcquisition::SetDisplaySource(IAcquireDisplaySource* pSource
 int KyTestRecordingAcquisition::StartAcquisition(int nMode) {
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_arrCalls.push_back("StartAcquisition(" + std::to_string(nMode) + ")");
-    m_bRunning = m_bRunning || m_nStartResult == 0;
-    return m_nStartResult;
+    m_bRunning = true;
+    return 0;
 }
 
 bool KyTestRecordingAcquisition::StopAcquisition(int nMode, int nFlags) {
@@ -42,7 +42,7 @@ bool KyTestRecordingAcquisition::StopAcquisition(int nMode, int nFlags) {
     m_arrCalls.push_back("StopAcquisition(" + std::to_string(nMode) + "," + std::to_string(nFlags) +
                          ")");
     m_bRunning = false;
-    return m_bStopResult;
+    return true;
 }
 
 bool KyTestRecordingAcquisition::IsAcquisitionRunning() const {

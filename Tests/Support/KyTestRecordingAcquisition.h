@@ -13,7 +13,7 @@
 // The host acquisition (RUXComponentFactory::SetAcquisition) while it lives. Each call appends one
 // line: "GetImageSize", "SetDisplaySource(<name>)", "StartAcquisition(1)", "StopAcquisition(1,0)",
 // "IsAcquisitionRunning", "IsAcquisitionReady". A display source is logged by the name given to
-// NameSource, "null", or "unnamed". Results are set by the test. Any thread may call.
+// NameSource, "null", or "unnamed". Any thread may call.
 class KyTestRecordingAcquisition : public KyIAcquisition, private KyTestGuarded {
 public:
     KyTestRecordingAcquisition();
@@ -30,8 +30,6 @@ public:
     IAcquireDisplaySource* GetDisplaySource() const { return get(m_pSource); }
 
     // Results of the next calls.
-    void SetStartResult(int nResult) { set(m_nStartResult, nResult); }
-    void SetStopResult(bool bResult) { set(m_bStopResult, bResult); }
     void SetReady(bool bReady) { set(m_bReady, bReady); }
     void SetImageSize(int nWidth, int nHeight) {
         locked([&] { m_nWidth = nWidth, m_nHeight = nHeight; });
@@ -50,8 +48,6 @@ private:
     std::map<const void*, std::string> m_mapNames;
     IAcquireDisplaySource* m_pSource = nullptr;
     bool m_bRunning = false;
-    int m_nStartResult = 0;
-    bool m_bStopResult = true;
     bool m_bReady = true;
     int m_nWidth = 640;
     int m_nHeight = 480;
