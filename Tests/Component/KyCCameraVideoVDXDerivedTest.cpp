@@ -23,7 +23,6 @@ public:
     using KyCCameraVideoVDX::copyFile;
     using KyCCameraVideoVDX::findMediaFilename;
     using KyCCameraVideoVDX::getPreviousIndex;
-    using KyCCameraVideoVDX::setCurrentIndex;
     using KyCCameraVideoVDX::stopRecord;
 };
 
@@ -33,10 +32,13 @@ public:
     using KyCCameraVideoRecord::savePicture;
 };
 
-TEST(KyCCameraVideoVDXDerivedTest, LookupsAndPositionsOnAScannedCatalogue) {
+TEST(KyCCameraVideoVDXDerivedTest, LookupsCopiesAndStoppingARecording) {
+    KyTestRecordingAcquisition acquisition;
+    KyTestRecordingDisplay live;
     KyTestTempDir dir;
     KyTestDerivedVDX vdx;
-    ASSERT_TRUE(KyTestWriteMedia(dir.Path(), "V P V P"));  // every view on its newest file
+    vdx.SetLiveBitmapHandler(&live);
+    ASSERT_TRUE(KyTestWriteMedia(dir.Path(), "V P V P"));
     ASSERT_TRUE(vdx.SetFilePath(dir.Path()));
     // Whole names, exactly.
     EXPECT_EQ(vdx.findMediaFilename(L"v0.avi"), 0);
@@ -51,17 +53,6 @@ TEST(KyCCameraVideoVDXDerivedTest, LookupsAndPositionsOnAScannedCatalogue) {
     for (int nStart : {0, -1, INT_MIN})
         EXPECT_EQ(vdx.getPreviousIndex(kAll, nStart), -1);
     EXPECT_EQ(vdx.getPreviousIndex(kOther, 3), -1);
-    // A type's view only takes a file of its type; out of range is refused and moves nothing.
-    EXPECT_TRUE(vdx.setCurrentIndex(kVideo, 0));
-    EXPECT_TRUE(vdx.setCurrentIndex(kPicture, 1));
-    EXPECT_TRUE(vdx.setCurrentIndex(kAll, 2));
-    EXPECT_FALSE(vdx.setCurrentIndex(kAll, 4));
-    EXPECT_FALSE(vdx.setCurrentIndex(kPicture, 30));
-    EXPECT_EQ(KyTestViews(vdx.GetState()), "2/0/1");
-    // Negative clears the view; another filter stores nothing and still answers true.
-    EXPECT_TRUE(vdx.setCurrentIndex(kVideo, -5));
-    EXPECT_TRUE(vdx.setCurrentIndex(kOther, 1));
-    EXPECT_EQ(KyTestViews(vdx.GetState()), "2/-1/1");
 
     // Copies overwrite their target and refuse bad paths.
     ASSERT_TRUE(KyTestWriteFile(dir.File(L"a.avi"), "new"));
@@ -73,16 +64,8 @@ TEST(KyCCameraVideoVDXDerivedTest, LookupsAndPositionsOnAScannedCatalogue) {
     EXPECT_FALSE(vdx.copyFile(dir.File(L"a.avi"), L""));
     EXPECT_FALSE(vdx.copyFile(dir.File(L"missing.avi"), dir.File(L"c.avi")));
     EXPECT_FALSE(KyTestFileExists(dir.File(L"c.avi")));
-    KyTestTakeVideoMessages();
-}
 
-TEST(KyCCameraVideoVDXDerivedStopTest, StopRecordFailsOutsideCameraModeAndHasNothingToStopInIt) {
-    KyTestRecordingAcquisition acquisition;
-    KyTestRecordingDisplay live;
-    KyTestTempDir dir;
-    KyTestDerivedVDX vdx;
-    vdx.SetLiveBitmapHandler(&live);
-    ASSERT_TRUE(vdx.SetFilePath(dir.Path()));
+    // Stopping a recording fails outside camera mode and has nothing to stop in it.
     EXPECT_FALSE(vdx.stopRecord());
     ASSERT_TRUE(vdx.SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
     EXPECT_TRUE(vdx.stopRecord());
