@@ -23,6 +23,7 @@ public:
     using KyCCameraVideoVDX::copyFile;
     using KyCCameraVideoVDX::findMediaFilename;
     using KyCCameraVideoVDX::getPreviousIndex;
+    using KyCCameraVideoVDX::setCurrentIndex;
     using KyCCameraVideoVDX::stopRecord;
 };
 
@@ -32,7 +33,7 @@ public:
     using KyCCameraVideoRecord::savePicture;
 };
 
-TEST(KyCCameraVideoVDXDerivedTest, LookupsCopiesAndStoppingARecording) {
+TEST(KyCCameraVideoVDXDerivedTest, LookupsPositionsCopiesAndStoppingARecording) {
     KyTestRecordingAcquisition acquisition;
     KyTestRecordingDisplay live;
     KyTestTempDir dir;
@@ -53,6 +54,17 @@ TEST(KyCCameraVideoVDXDerivedTest, LookupsCopiesAndStoppingARecording) {
     for (int nStart : {0, -1, INT_MIN})
         EXPECT_EQ(vdx.getPreviousIndex(kAll, nStart), -1);
     EXPECT_EQ(vdx.getPreviousIndex(kOther, 3), -1);
+    // A type's view only takes a file of its type; out of range is refused and moves nothing.
+    EXPECT_TRUE(vdx.setCurrentIndex(kVideo, 0));
+    EXPECT_TRUE(vdx.setCurrentIndex(kPicture, 1));
+    EXPECT_TRUE(vdx.setCurrentIndex(kAll, 2));
+    EXPECT_FALSE(vdx.setCurrentIndex(kAll, 4));
+    EXPECT_FALSE(vdx.setCurrentIndex(kPicture, 30));
+    EXPECT_EQ(KyTestViews(vdx.GetState()), "2/0/1");
+    // Negative clears the view; another filter stores nothing and still answers true.
+    EXPECT_TRUE(vdx.setCurrentIndex(kVideo, -5));
+    EXPECT_TRUE(vdx.setCurrentIndex(kOther, 1));
+    EXPECT_EQ(KyTestViews(vdx.GetState()), "2/-1/1");
 
     // Copies overwrite their target and refuse bad paths.
     ASSERT_TRUE(KyTestWriteFile(dir.File(L"a.avi"), "new"));
