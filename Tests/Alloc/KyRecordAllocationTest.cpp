@@ -102,7 +102,6 @@ TEST(KyRecordAllocationTest, RecordingAndDisplayingFramesAllocatesNothingPerFram
     const KyCSize2 frame(320, 240);
     KyTestTempDir dir;
     KyTestRecordingAcquisition acquisition;
-    acquisition.Install();
     KyCLiveDisplaySource source;
     KyCLiveDisplay& live = source.GetLiveDisplay();
     live.SetBitmapSize(frame);

@@ -9,7 +9,6 @@
 
 TEST(KyCCameraVideoTest, AnswersNoVideoNoMediaNoModeAndTouchesNothing) {
     KyTestRecordingAcquisition acquisition;
-    acquisition.Install();
     KyTestTakeVideoMessages();
     KyTestTempDir dir;
     ASSERT_TRUE(KyTestWriteMedia(dir.Path(), "V P"));

@@ -49,7 +49,6 @@ std::string sorted(std::vector<std::string> arrWords) {
 
 class KyCCameraVideoVDXBrowseTest : public ::testing::Test {
 protected:
-    void SetUp() override { m_Acquisition.Install(); }
     void TearDown() override {
         if (m_hHeld != nullptr)
             KyPlatform::CloseFile(m_hHeld);
@@ -248,84 +247,73 @@ TEST_F(KyCCameraVideoVDXBrowseTest, EachScanListsTheMediaThereNowOldestFirst) {
     write(L"20240101-080000.JPG", k0800);
     write(L"b.Avi", k0800);  // at equal times videos come first
     write(L"c 1.jpg", k0800 - 10);
+    write(L"~other.avi", k0900 + 1);  // not one of our temporary files: an ordinary video
+    writeTemporaryFiles();
+    write(L"~remove", k0800);
     for (const wchar_t* pszName : {L"jpg.txt", L"clip.avi.bak", L"jpg"})
         write(pszName, k0800);
     ASSERT_TRUE(fs::create_directory(fs::path(m_Dir.File(L"sub.avi"))));
     const std::wstring strGiven = m_Dir.Path() + L"//";
     EXPECT_TRUE(m_Video.SetFilePath(strGiven));
     const SCameraVideoState state = m_Vdx.GetState();
-    EXPECT_EQ(names(), "c 1.jpg b.Avi 20240101-080000.JPG 20240101-090000.avi");
+    const char* const pszNames = "c 1.jpg b.Avi 20240101-080000.JPG 20240101-090000.avi ~other.avi";
+    EXPECT_EQ(names(), pszNames);
     std::string strEntries;  // type and time after 08:00
     for (const SCatalogueEntry& entry : state.arrCatalogue)
         strEntries += "VP"[entry.eMediaType] + std::to_string(entry.nTime - k0800) + " ";
-    EXPECT_EQ(strEntries, "P-10 V0 P0 V3600 ");
-    EXPECT_EQ(KyTestViews(state), "3/3/2");
+    EXPECT_EQ(strEntries, "P-10 V0 P0 V3600 V3601 ");
+    EXPECT_EQ(KyTestViews(state), "4/4/2");
     EXPECT_EQ(state.strFilePath, strGiven);  // kept as given
+    for (const wchar_t* pszName : {L"~video.avi", L"~picture.jpg", L"~remove"})
+        EXPECT_FALSE(KyTestFileExists(m_Dir.File(pszName))) << KyTestUtf8(pszName);
+
+    // A temporary file that cannot be deleted stays, still unlisted.
+    write(L"~video.avi", k0800);
+    KyPlatformFaults::Inject(KyPlatformFaults::eDelete | KyPlatformFaults::eMove, L"~video.avi",
+                             KyPlatform::kErrorSharingViolation);
+    EXPECT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
+    EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    EXPECT_EQ(names(), pszNames);
 
     EXPECT_TRUE(m_Video.SetFilePath(m_Dir.File(L"missing")));
     EXPECT_EQ(names(), "");
     EXPECT_EQ(KyTestViews(m_Vdx.GetState()), "-1/-1/-1");
 }
 
-TEST_F(KyCCameraVideoVDXBrowseTest, TemporaryFilesAreDeletedAndNeverListed) {
-    for (const wchar_t* pszName : {L"~video.avi", L"~picture.jpg", L"~remove", L"~other.avi"})
-        write(pszName, k0800);
-    EXPECT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
-    EXPECT_EQ(names(), "~other.avi");  // not one of ours: an ordinary video
-    EXPECT_EQ(onDisk(), "~other.avi");
-    // One that cannot be deleted stays, still unlisted.
-    write(L"~video.avi", k0800);
-    KyPlatformFaults::Inject(KyPlatformFaults::eDelete | KyPlatformFaults::eMove, L"~video.avi",
-                             KyPlatform::kErrorSharingViolation);
-    EXPECT_TRUE(m_Video.SetFilePath(m_Dir.Path()));
-    EXPECT_EQ(onDisk(), "~other.avi ~video.avi");
-    EXPECT_EQ(names(), "~other.avi");
-}
-
-TEST_F(KyCCameraVideoVDXBrowseTest, AFileFrom1960RaisesFailAndLeavesTheLockFree) {
-    KyTestTempDir good;
-    ASSERT_TRUE(KyTestWriteMedia(good.Path(), "V P"));
-    ASSERT_TRUE(m_Video.SetFilePath(good.Path()));
-    write(L"new.avi", k0900);
-    write(L"old.jpg", -315619200);  // 1960-01-01
-    EXPECT_EQ(scanError(m_Video, m_Dir.Path()), E_FAIL);
-    // Another thread gets the state at once: the scan let go of the controller's lock.
-    std::future<SCameraVideoState> state =
-        std::async(std::launch::async, [this] { return m_Vdx.GetState(); });
-    if (state.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-        ADD_FAILURE() << "the controller's lock stayed held";
-        std::abort();  // the waiting thread cannot be abandoned
-    }
-    const SCameraVideoState after = state.get();
-    EXPECT_EQ(after.strFilePath, m_Dir.Path());
-    EXPECT_TRUE(after.arrCatalogue.empty());
-    EXPECT_FALSE(m_Video.HasData(eVideoMediaTypeNone, nullptr));
-}
-
-// Times no disk stores, reported by the search: the catalogue's time or the scan's failure.
+// Times no disk stores, reported by the search: the catalogue's time, or the scan's failure, which
+// leaves an empty catalogue and the controller's lock free.
 TEST_F(KyCCameraVideoVDXBrowseTest, FileTimesAtTheCalendarsEdges) {
     const struct {
-        const char* pszYear;   // at 12:00 UTC on 1 July
-        std::uint64_t nTicks;  // the last-write time
+        const char* pszYear;   // of a.jpg, at 12:00 UTC on 1 July
+        std::uint64_t nTicks;  // its last-write time
         SCODE scError;         // what the scan raises, or 0
-        const char* pszTime;   // the catalogue's time then, none after a failure
+        const char* pszTimes;  // the catalogue's times then (b.avi's is 1704099600)
     } aCases[] = {
-        {"1899 counts as 0", KyTestFileTime(-2224843200).nTicks, 0, "0"},
+        {"1899 counts as 0", KyTestFileTime(-2224843200).nTicks, 0, "0 1704099600"},
         {"1900", KyTestFileTime(-2193307200).nTicks, E_FAIL, ""},
+        {"1960", KyTestFileTime(-299851200).nTicks, E_FAIL, ""},
         {"1969", KyTestFileTime(-15854400).nTicks, E_FAIL, ""},
-        {"1970", KyTestFileTime(15681600).nTicks, 0, "15681600"},
+        {"1970", KyTestFileTime(15681600).nTicks, 0, "15681600 1704099600"},
         {"beyond any calendar", 0x8000000000000000ull, E_INVALIDARG, ""},
     };
     write(L"a.jpg", k0800);
+    write(L"b.avi", k0900);
     for (const auto& c : aCases) {
         SCOPED_TRACE(c.pszYear);
         KyPlatformFaults::ClearAll();
         KyPlatformFaults::InjectFindTime(L"a.jpg", c.nTicks);
         EXPECT_EQ(scanError(m_Video, m_Dir.Path()), c.scError);
+        // Another thread gets the state at once: the scan let go of the controller's lock.
+        std::future<SCameraVideoState> state =
+            std::async(std::launch::async, [this] { return m_Vdx.GetState(); });
+        if (state.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            ADD_FAILURE() << "the controller's lock stayed held";
+            std::abort();  // the waiting thread cannot be abandoned
+        }
         std::string strTimes;
-        for (const SCatalogueEntry& entry : m_Vdx.GetState().arrCatalogue)
-            strTimes += std::to_string(entry.nTime);
-        EXPECT_EQ(strTimes, c.pszTime);
+        for (const SCatalogueEntry& entry : state.get().arrCatalogue)
+            strTimes += (strTimes.empty() ? "" : " ") + std::to_string(entry.nTime);
+        EXPECT_EQ(strTimes, c.pszTimes);
     }
 }
 

@@ -18,7 +18,6 @@ const char* const kOffOther = "StopAcquisition(1,0) SetDisplaySource(other)";
 class KyCCameraVideoVDXModesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Acquisition.Install();
         m_Acquisition.NameSource(&m_Live, "live");
         m_Acquisition.NameSource(&m_Other, "other");
         KyTestTakeVideoMessages();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <regex>
@@ -35,6 +36,12 @@ bool isTimeStamped(const std::string& strName, const std::string& strExtension) 
     return std::regex_match(strName, std::regex(R"(\d{8}-\d{6}\.)" + strExtension));
 }
 
+// Returns once the wall clock's second turned: media file names are stamped to the second.
+void waitForAFreshSecond() {
+    const std::int64_t nNow = KyPlatform::Time64();
+    ASSERT_TRUE(KyTestWaitFor([&] { return KyPlatform::Time64() != nNow; }));
+}
+
 // Written and waiting frames account for every copy that was not dropped.
 ::testing::AssertionResult accountsForEveryCopy(const SRecordingStatistics& stats) {
     if (stats.nFramesWritten + stats.nFramesWaiting ==
@@ -46,23 +53,28 @@ bool isTimeStamped(const std::string& strName, const std::string& strExtension) 
            << " repeated - " << stats.nFramesDropped << " dropped";
 }
 
-// The video's packets, rate and size, and its first frame upright (red top, blue bottom).
-void expectVideo(const std::wstring& strPath, std::uint64_t nFrames, KyCSize2 size = kFrame) {
+// The video's packets, rate and size, and its first frame: upright (red top, blue bottom), or
+// black above and below a smaller picture centred in it.
+void expectVideo(const std::wstring& strPath, std::uint64_t nFrames, bool bCentred = false) {
     KyTestVideoProbe probe;
     if (!KyTestHaveFfmpeg())
         return;
     ASSERT_TRUE(KyTestProbeVideo(strPath, false, probe)) << probe.strError;
     EXPECT_EQ(probe.nPackets, static_cast<int>(nFrames));
     EXPECT_EQ(probe.nRateNum * 1.0 / probe.nRateDen, 18.0);
-    EXPECT_EQ(KyCSize2(probe.nWidth, probe.nHeight), size);
-    EXPECT_GT(probe.nTopCr, 160);
-    EXPECT_GT(probe.nBottomCb, 160);
+    EXPECT_EQ(KyCSize2(probe.nWidth, probe.nHeight), kFrame);
+    if (bCentred) {
+        EXPECT_NEAR(probe.nTopCr, 128, 12);
+        EXPECT_NEAR(probe.nBottomCb, 128, 12);
+    } else {
+        EXPECT_GT(probe.nTopCr, 160);
+        EXPECT_GT(probe.nBottomCb, 160);
+    }
 }
 
 class KyCCameraVideoVDXRecordTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_Acquisition.Install();
         m_Acquisition.SetImageSize(kFrame.nWidth, kFrame.nHeight);
         m_Acquisition.NameSource(static_cast<IAcquireDisplaySource*>(&m_Live), "live");
         m_pVdx->SetLiveBitmapHandler(&m_Live);
@@ -121,6 +133,16 @@ protected:
     }
     std::wstring file(const std::string& strName) const {
         return m_Dir.File(std::wstring(strName.begin(), strName.end()));
+    }
+    // A capture on a thread of its own while the camera delivers frames, or none: its answer.
+    bool captureWhileDelivering(bool bFrames, int nBytesPerPixel = 4) {
+        std::future<bool> captured =
+            std::async(std::launch::async, [&] { return video().StartVideo(); });
+        while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
+            if (bFrames)
+                KyTestDeliverMarked(camera(), kFrame, nBytesPerPixel);
+        }
+        return captured.get();
     }
     // A capture in picture mode on a thread of its own, which looks once, then sleeps 4 s before
     // it looks again; meanwhile a recording starts.
@@ -181,56 +203,46 @@ TEST_F(KyCCameraVideoVDXRecordTest, CameraModeRoutesFramesThroughTheWorkerToTheL
     EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
 }
 
-// The frame size and format come from the live display, else from the camera's image size.
-struct SFormatCase {
-    const char* pszName;
-    KyCSize2 displaySize;
-    int nFormatAnswer;
-    const char* pszSize;
-    int nFormat;
-};
-
-// Failures name the case, not its bytes.
-void PrintTo(const SFormatCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
-class KyCCameraVideoVDXFormatTest : public KyCCameraVideoVDXRecordTest,
-                                    public ::testing::WithParamInterface<SFormatCase> {};
-
-TEST_P(KyCCameraVideoVDXFormatTest, WorkerTakesTheFrameSizeAndPixelFormat) {
-    const SFormatCase& c = GetParam();
+// The frame size and format come from the live display, else from the camera's image size; the
+// camera must write frames of that pixel size, no larger than the frame, one at a time.
+TEST_F(KyCCameraVideoVDXRecordTest, WorkerTakesTheFrameSizeAndPixelFormat) {
+    const struct {
+        const char* pszSource;
+        KyCSize2 displaySize;
+        int nFormatAnswer;
+        const char* pszSize;
+        int nFormat;
+    } aCases[] = {
+        {"live display", KyCSize2(320, 240), 15, "SetBitmapSize(320x240)", 15},
+        {"grey live display", KyCSize2(320, 240), 8, "SetBitmapSize(320x240)", 8},
+        {"camera's image size", KyCSize2(0, 0), 8, "SetBitmapSize(80x60)", 15},
+    };
     m_Acquisition.SetImageSize(80, 60);
-    m_Live.SetBitmapSize(c.displaySize);
-    m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
-    m_Live.TakeCalls();
-    ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
-    const Calls calls = m_Live.TakeCalls();
-    EXPECT_NE(std::find(calls.begin(), calls.end(), c.pszSize), calls.end());
-    EXPECT_NE(
-        std::find(calls.begin(), calls.end(), "SetPixelFormat(" + std::to_string(c.nFormat) + ")"),
-        calls.end());
-    // The camera must write frames of that pixel size, no larger than the frame, one at a time.
-    const int nBytes = c.nFormat == 15 ? 4 : 1;
-    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), 5 - nBytes));
-    EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
-    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(400, 16), nBytes));
-    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 300), nBytes));
-    EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(-2, 16), nBytes));
-    int nPitch = 0;
-    ASSERT_NE(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
-    EXPECT_EQ(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
-    camera().ReleaseBitmapBuffer(false);
-    EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
+    for (const auto& c : aCases) {
+        SCOPED_TRACE(c.pszSource);
+        ASSERT_TRUE(video().SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
+        m_Live.SetBitmapSize(c.displaySize);
+        m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
+        m_Live.TakeCalls();
+        ASSERT_TRUE(video().SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
+        const Calls calls = m_Live.TakeCalls();
+        EXPECT_NE(std::find(calls.begin(), calls.end(), c.pszSize), calls.end());
+        EXPECT_NE(std::find(calls.begin(), calls.end(),
+                            "SetPixelFormat(" + std::to_string(c.nFormat) + ")"),
+                  calls.end());
+        const int nBytes = c.nFormat == 15 ? 4 : 1;
+        EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), 5 - nBytes));
+        EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
+        EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(400, 16), nBytes));
+        EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(16, 300), nBytes));
+        EXPECT_FALSE(KyTestDeliverMarked(camera(), KyCSize2(-2, 16), nBytes));
+        int nPitch = 0;
+        ASSERT_NE(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
+        EXPECT_EQ(camera().GetBitmapBuffer(KyCSize2(8, 8), &nPitch, nBytes * 8u), nullptr);
+        camera().ReleaseBitmapBuffer(false);
+        EXPECT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(16, 16), nBytes));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, KyCCameraVideoVDXFormatTest,
-    ::testing::Values(
-        SFormatCase{"LiveDisplay", KyCSize2(320, 240), 15, "SetBitmapSize(320x240)", 15},
-        SFormatCase{"GreyLiveDisplay", KyCSize2(320, 240), 8, "SetBitmapSize(320x240)", 8},
-        SFormatCase{"CameraImageSize", KyCSize2(0, 0), 8, "SetBitmapSize(80x60)", 15}),
-    [](const ::testing::TestParamInfo<SFormatCase>& info) { return info.param.pszName; });
 
 TEST_F(KyCCameraVideoVDXRecordTest, CameraModeNeedsAReadyAcquisitionAndALiveSource) {
     ASSERT_TRUE(KyTestWriteFile(m_Dir.File(L"~video.avi"), "old"));
@@ -253,8 +265,21 @@ TEST_F(KyCCameraVideoVDXRecordTest, CameraModeNeedsAReadyAcquisitionAndALiveSour
 
 TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCountedAfresh) {
     enterCamera(eVideoMediaTypeVideo);
+    // Recordings that come to nothing: one that cannot open, one without frames. No file, no
+    // entry, the worker still running.
+    m_Faults.Inject(KyPlatformFaults::eOpenForWrite, L"~video.avi", KyPlatform::kErrorDiskFull, 1);
+    EXPECT_FALSE(video().StartVideo());
+    EXPECT_FALSE(video().IsRunning());
+    EXPECT_FALSE(stats().bRecording);
+    ASSERT_TRUE(video().StartVideo());
+    ASSERT_TRUE(video().StopVideo());
+    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
+    EXPECT_TRUE(catalogue().empty());
+    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
+    KyTestTakeVideoMessages();
+
     // Files of the names the first recording may get are replaced.
-    KyTestWaitForAFreshSecond();
+    waitForAFreshSecond();
     const std::int64_t nSecond = KyPlatform::Time64();
     for (std::int64_t n : {nSecond, nSecond + 1}) {
         ASSERT_TRUE(KyTestWriteFile(m_Dir.File(makeMediaFilename(eVideoMediaTypeVideo, n)), "old"));
@@ -263,12 +288,18 @@ TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCou
     EXPECT_TRUE(video().IsRunning());
     EXPECT_TRUE(m_pVdx->GetState().bRecording);
     EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    record(2);
+    record(3);
     ASSERT_TRUE(video().StopVideo());
     EXPECT_FALSE(video().IsRunning());
-    KyTestWaitForAFreshSecond();
+    waitForAFreshSecond();
+    // The second starts with a smaller picture: centred on a border cleared of the whole frames
+    // the pooled buffers still hold; the live display gets the picture as it came.
     ASSERT_TRUE(video().StartVideo());
-    record(3);
+    ASSERT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(40, 24)));
+    ASSERT_TRUE(KyTestWaitFor([&] { return stats().nFramesWritten == 1; }));
+    ASSERT_TRUE(m_Live.Pull());
+    EXPECT_EQ(m_Live.GetLastFrame().size, KyCSize2(40, 24));
+    record(2);
     const SRecordingStatistics second = stats();
     EXPECT_EQ(second.nFramesDelivered, 3u);
     EXPECT_EQ(second.nFramesWritten, 3u);
@@ -288,85 +319,51 @@ TEST_F(KyCCameraVideoVDXRecordTest, RecordingsAreFiledUnderTheirTimeStampsAndCou
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(isTimeStamped(arrNames[i], "avi"));
         EXPECT_EQ(KyTestReadFile(file(arrNames[i])).substr(0, 4), "RIFF");
-        expectVideo(file(arrNames[i]), 2 + i);
+        expectVideo(file(arrNames[i]), 3, i == 1);
     }
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, ExitDuringARecordingWhoseFinalMoveFailsKeepsTheTemporaryFile) {
+// However a recording ends, its frames stay on disk: filed under a time stamp, or under the
+// temporary name when the final move fails.
+class KyCCameraVideoVDXEndTest : public KyCCameraVideoVDXRecordTest,
+                                 public ::testing::WithParamInterface<std::string> {};
+
+TEST_P(KyCCameraVideoVDXEndTest, RecordedFramesStayOnDisk) {
+    const std::string strEnd = GetParam();
     enterCamera(eVideoMediaTypeVideo);
     ASSERT_TRUE(video().StartVideo());
     record(2);
-    m_Faults.Inject(KyPlatformFaults::eMove, L"~video.avi", KyPlatform::kErrorDiskFull);
-    video().Exit();
-    EXPECT_FALSE(video().IsRunning());
-    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
-    EXPECT_TRUE(catalogue().empty());
-    expectVideo(m_Dir.File(L"~video.avi"), 2);  // nothing lost
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, RecordingEndedByTheCameraIsFiledAtExit) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    record(2);
-    ASSERT_TRUE(camera().StopDisplay());  // the camera stops: the recording ends, not yet filed
-    EXPECT_FALSE(video().IsRunning());
-    EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    video().Exit();
-    EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    ASSERT_EQ(catalogue().size(), 1u);
-    expectVideo(file(catalogue()[0]), 2);
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, DestroyingTheControllerFilesTheRecordingFirst) {
-    enterCamera(eVideoMediaTypeVideo);
-    ASSERT_TRUE(video().StartVideo());
-    record(3);
-    m_pVdx.reset();
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    KyCCameraVideoVDX reader;
-    ASSERT_TRUE(reader.SetFilePath(m_Dir.Path()));
-    ASSERT_EQ(reader.GetState().arrCatalogue.size(), 1u);
-    expectVideo(m_Dir.File(reader.GetState().arrCatalogue[0].strFileName), 3);
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, RecordingsThatComeToNothingLeaveNoFile) {
-    enterCamera(eVideoMediaTypeVideo);
-    m_Faults.Inject(KyPlatformFaults::eOpenForWrite, L"~video.avi", KyPlatform::kErrorDiskFull, 1);
-    EXPECT_FALSE(video().StartVideo());
-    EXPECT_FALSE(video().IsRunning());
-    EXPECT_FALSE(stats().bRecording);
-    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
-    // The next one opens; without frames it is deleted, not catalogued.
-    ASSERT_TRUE(video().StartVideo());
-    ASSERT_TRUE(video().StopVideo());
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~video.avi")));
-    EXPECT_TRUE(catalogue().empty());
-    EXPECT_EQ(m_pVdx->GetState().nCurrentIndex, -1);
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, SmallerPictureIsCentredOnAClearedBorder) {
-    enterCamera(eVideoMediaTypeVideo);
-    // The pooled buffers first hold whole frames of an earlier recording.
-    ASSERT_TRUE(video().StartVideo());
-    record(3);
-    ASSERT_TRUE(video().StopVideo());
-    ASSERT_TRUE(video().StartVideo());
-    ASSERT_TRUE(KyTestDeliverMarked(camera(), KyCSize2(40, 24)));
-    ASSERT_TRUE(KyTestWaitFor([&] { return stats().nFramesWritten == 1; }));
-    ASSERT_TRUE(video().StopVideo());
-    // The display gets the picture; the video the frame, black above and below it.
-    ASSERT_TRUE(m_Live.Pull());
-    EXPECT_EQ(m_Live.GetLastFrame().size, KyCSize2(40, 24));
-    KyTestVideoProbe probe;
-    if (KyTestHaveFfmpeg()) {
-        ASSERT_TRUE(
-            KyTestProbeVideo(video().GetFileName(eVideoMediaTypeVideo, nullptr), false, probe))
-            << probe.strError;
-        EXPECT_NEAR(probe.nTopCr, 128, 12);
-        EXPECT_NEAR(probe.nBottomCb, 128, 12);
+    if (strEnd == "ExitWhoseMoveFails")
+        m_Faults.Inject(KyPlatformFaults::eMove, L"~video.avi", KyPlatform::kErrorDiskFull);
+    if (strEnd == "CameraStopsThenExit") {
+        ASSERT_TRUE(camera().StopDisplay());  // the recording ends, not yet filed
+        EXPECT_FALSE(video().IsRunning());
+        EXPECT_TRUE(KyTestFileExists(m_Dir.File(L"~video.avi")));
     }
+    if (strEnd == "ControllerDestroyed") {
+        m_pVdx.reset();
+    } else {
+        video().Exit();
+        EXPECT_FALSE(video().IsRunning());
+        EXPECT_FALSE(m_pVdx->GetState().bWorkerRunning);
+    }
+    std::vector<std::string> arrFiles;
+    for (const auto& entry : std::filesystem::directory_iterator(m_Dir.Path()))
+        arrFiles.push_back(entry.path().filename().string());
+    ASSERT_EQ(arrFiles.size(), 1u);
+    if (strEnd == "ExitWhoseMoveFails")
+        EXPECT_EQ(arrFiles[0], "~video.avi");
+    else
+        EXPECT_TRUE(isTimeStamped(arrFiles[0], "avi")) << arrFiles[0];
+    expectVideo(file(arrFiles[0]), 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ends, KyCCameraVideoVDXEndTest,
+                         ::testing::Values("ExitWhoseMoveFails", "CameraStopsThenExit",
+                                           "ControllerDestroyed"),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             return info.param;
+                         });
 
 // A camera at each rate into the video's 18 frames per second: pacing repeats frames to keep
 // real time, and never drops one.
@@ -404,29 +401,21 @@ INSTANTIATE_TEST_SUITE_P(CameraRates, KyCCameraVideoVDXPacingTest, ::testing::Va
                              return std::to_string(info.param) + "fps";
                          });
 
-TEST_F(KyCCameraVideoVDXRecordTest, StalledWriterFillsTheQueueAndDropsTheRest) {
+TEST_F(KyCCameraVideoVDXRecordTest, StalledWriterFillsTheQueueDropsTheRestAndStopDrainsIt) {
     recordWithTheWriterHeld(15);
     const SRecordingStatistics stalled = stats();
-    m_pVdx->HoldWriterForTesting(false);
     EXPECT_EQ(stalled.nFramesDelivered, 15u);
     // The loop may hold one frame while it waits for the writer.
     EXPECT_GE(stalled.nFramesWaiting, 9u);
     EXPECT_LE(stalled.nFramesWaiting, 10u);
     EXPECT_GE(stalled.nFramesDropped, 4u);
-    ASSERT_TRUE(
-        KyTestWaitFor([&] { return stats().nFramesWritten == 15 - stalled.nFramesDropped; }));
-    EXPECT_TRUE(accountsForEveryCopy(stats()));
-}
-
-TEST_F(KyCCameraVideoVDXRecordTest, StopLetsTheQueueDrainFirst) {
-    recordWithTheWriterHeld(5);
-    EXPECT_GE(stats().nFramesWaiting, 4u);
     std::future<bool> stopped = std::async(std::launch::async, [&] { return video().StopVideo(); });
     m_pVdx->HoldWriterForTesting(false);
     EXPECT_TRUE(stopped.get());
-    EXPECT_EQ(stats().nFramesWritten, 5u);
+    EXPECT_EQ(stats().nFramesWritten, 15 - stalled.nFramesDropped);
+    EXPECT_TRUE(accountsForEveryCopy(stats()));
     ASSERT_EQ(catalogue().size(), 1u);
-    expectVideo(file(catalogue()[0]), 5);
+    expectVideo(file(catalogue()[0]), 15 - stalled.nFramesDropped);
 }
 
 TEST_F(KyCCameraVideoVDXRecordTest, StopGivesUpOnAStuckQueueAndClearsIt) {
@@ -475,14 +464,33 @@ TEST_F(KyCCameraVideoVDXRecordTest, CaptureDuringARecordingLeavesItsQueuedFrames
         std::make_tuple(1, 1, 0));
 }
 
-TEST_F(KyCCameraVideoVDXRecordTest, PictureIsFiledUprightAndASecondInTheSameSecondIsRefused) {
-    enterCamera(eVideoMediaTypePicture);
-    KyTestWaitForAFreshSecond();
-    std::future<bool> captured =
-        std::async(std::launch::async, [&] { return video().StartVideo(); });
-    while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready)
-        KyTestDeliverMarked(camera(), kFrame);
-    ASSERT_TRUE(captured.get());
+TEST_F(KyCCameraVideoVDXRecordTest, CaptureFilesOnePictureUprightOrLeavesNothing) {
+    // Captures that come to nothing: no file, no entry, the worker still running.
+    const struct {
+        const char* pszCause;
+        int nFormatAnswer;
+        bool bFrames;
+        unsigned nFaults;  // on "~picture.jpg"
+    } aFailures[] = {{"no frame", 15, false, 0},
+                     {"grey frames", 8, true, 0},
+                     {"unwritable file", 15, true, KyPlatformFaults::eOpenForWrite}};
+    m_pVdx->SetCaptureWaitForTesting(20, 10);
+    for (const auto& c : aFailures) {
+        SCOPED_TRACE(c.pszCause);
+        ASSERT_TRUE(video().SetVideoMode(eVideoModeNone, eVideoMediaTypeNone));
+        m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
+        m_Faults.Inject(c.nFaults, L"~picture.jpg", KyPlatform::kErrorDiskFull);
+        enterCamera(eVideoMediaTypePicture);
+        EXPECT_FALSE(captureWhileDelivering(c.bFrames, c.nFormatAnswer == 15 ? 4 : 1));
+        EXPECT_TRUE(catalogue().empty());
+        EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~picture.jpg")));
+        EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
+    }
+
+    KyPlatformFaults::ClearAll();
+    m_pVdx->SetCaptureWaitForTesting(500, 10);
+    waitForAFreshSecond();
+    ASSERT_TRUE(captureWhileDelivering(true));
     EXPECT_FALSE(video().IsRunning());
     const std::vector<std::string> arrNames = catalogue();
     ASSERT_EQ(arrNames.size(), 1u);
@@ -505,45 +513,3 @@ TEST_F(KyCCameraVideoVDXRecordTest, PictureIsFiledUprightAndASecondInTheSameSeco
         EXPECT_EQ(catalogue().size(), 1u);
     }
 }
-
-// Captures that come to nothing: no file, no entry, the worker still running.
-struct SNoPictureCase {
-    const char* pszName;
-    int nFormatAnswer;
-    bool bFrames;
-    unsigned nFaults;  // on "~picture.jpg"
-};
-
-void PrintTo(const SNoPictureCase& c, std::ostream* pOut) {
-    *pOut << c.pszName;
-}
-
-class KyCCameraVideoVDXNoPictureTest : public KyCCameraVideoVDXRecordTest,
-                                       public ::testing::WithParamInterface<SNoPictureCase> {};
-
-TEST_P(KyCCameraVideoVDXNoPictureTest, CaptureFailsAndLeavesNothing) {
-    const SNoPictureCase& c = GetParam();
-    m_pVdx->SetCaptureWaitForTesting(20, 10);
-    m_Live.SetPixelFormatAnswer(c.nFormatAnswer);
-    if (c.nFaults != 0)
-        m_Faults.Inject(c.nFaults, L"~picture.jpg", KyPlatform::kErrorDiskFull);
-    enterCamera(eVideoMediaTypePicture);
-    const int nBytes = c.nFormatAnswer == 15 ? 4 : 1;
-    std::future<bool> captured =
-        std::async(std::launch::async, [&] { return video().StartVideo(); });
-    while (captured.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
-        if (c.bFrames)
-            KyTestDeliverMarked(camera(), kFrame, nBytes);
-    }
-    EXPECT_FALSE(captured.get());
-    EXPECT_TRUE(catalogue().empty());
-    EXPECT_FALSE(KyTestFileExists(m_Dir.File(L"~picture.jpg")));
-    EXPECT_TRUE(m_pVdx->GetState().bWorkerRunning);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Causes, KyCCameraVideoVDXNoPictureTest,
-    ::testing::Values(SNoPictureCase{"NoFrame", 15, false, 0},
-                      SNoPictureCase{"GreyFrames", 8, true, 0},
-                      SNoPictureCase{"UnwritableFile", 15, true, KyPlatformFaults::eOpenForWrite}),
-    [](const ::testing::TestParamInfo<SNoPictureCase>& info) { return info.param.pszName; });

@@ -30,7 +30,6 @@ class KyCameraVideoFactoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ReleaseCameraVideo();
-        m_Acquisition.Install();
         m_Acquisition.NameSource(&m_Live, "live");
         m_pSavedSource = liveSource();
         liveSource() = &m_Live;

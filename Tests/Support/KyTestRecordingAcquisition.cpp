@@ -3,20 +3,12 @@
 
 #include "KyCAcquisitionCommon.h"
 
-KyTestRecordingAcquisition::KyTestRecordingAcquisition() = default;
+KyTestRecordingAcquisition::KyTestRecordingAcquisition() {
+    RUXComponentFactory::SetAcquisition(this);
+}
 
 KyTestRecordingAcquisition::~KyTestRecordingAcquisition() {
-    Uninstall();
-}
-
-void KyTestRecordingAcquisition::Install() {
-    RUXComponentFactory::SetAcquisition(this);
-    locked([&] { m_bInstalled = true; });
-}
-
-void KyTestRecordingAcquisition::Uninstall() {
-    if (locked([&] { return std::exchange(m_bInstalled, false); }))
-        RUXComponentFactory::SetAcquisition(nullptr);
+    RUXComponentFactory::SetAcquisition(nullptr);
 }
 
 void KyTestRecordingAcquisition::GetImageSize(int* pnHeight, int* pnWidth) {
@@ -41,8 +33,8 @@ void KyTestRecordingAcquisition::SetDisplaySource(IAcquireDisplaySource* pSource
 int KyTestRecordingAcquisition::StartAcquisition(int nMode) {
     std::lock_guard<std::mutex> lock(m_Mutex);
     m_arrCalls.push_back("StartAcquisition(" + std::to_string(nMode) + ")");
-    m_bRunning = m_bRunning || m_nStartResult == 0;
-    return m_nStartResult;
+    m_bRunning = true;
+    return 0;
 }
 
 bool KyTestRecordingAcquisition::StopAcquisition(int nMode, int nFlags) {
@@ -50,7 +42,7 @@ bool KyTestRecordingAcquisition::StopAcquisition(int nMode, int nFlags) {
     m_arrCalls.push_back("StopAcquisition(" + std::to_string(nMode) + "," + std::to_string(nFlags) +
                          ")");
     m_bRunning = false;
-    return m_bStopResult;
+    return true;
 }
 
 bool KyTestRecordingAcquisition::IsAcquisitionRunning() const {

@@ -10,19 +10,14 @@
 #include "KyIAcquisition.h"
 #include "KyTestGuarded.h"
 
-// Each call appends one line: "GetImageSize", "SetDisplaySource(<name>)",
-// "StartAcquisition(1)", "StopAcquisition(1,0)", "IsAcquisitionRunning", "IsAcquisitionReady".
-// A display source is logged by the name given to NameSource, "null", or "unnamed". Results
-// are set by the test. Any thread may call; the log is guarded.
+// The host acquisition (RUXComponentFactory::SetAcquisition) while it lives. Each call appends one
+// line: "GetImageSize", "SetDisplaySource(<name>)", "StartAcquisition(1)", "StopAcquisition(1,0)",
+// "IsAcquisitionRunning", "IsAcquisitionReady". A display source is logged by the name given to
+// NameSource, "null", or "unnamed". Any thread may call.
 class KyTestRecordingAcquisition : public KyIAcquisition, private KyTestGuarded {
 public:
     KyTestRecordingAcquisition();
     ~KyTestRecordingAcquisition() override;
-
-    // Makes this fake the host acquisition (RUXComponentFactory::SetAcquisition) until
-    // Uninstall or destruction.
-    void Install();
-    void Uninstall();
 
     void NameSource(const void* pSource, const std::string& strName) {
         locked([&] { m_mapNames[pSource] = strName; });
@@ -35,8 +30,6 @@ public:
     IAcquireDisplaySource* GetDisplaySource() const { return get(m_pSource); }
 
     // Results of the next calls.
-    void SetStartResult(int nResult) { set(m_nStartResult, nResult); }
-    void SetStopResult(bool bResult) { set(m_bStopResult, bResult); }
     void SetReady(bool bReady) { set(m_bReady, bReady); }
     void SetImageSize(int nWidth, int nHeight) {
         locked([&] { m_nWidth = nWidth, m_nHeight = nHeight; });
@@ -55,10 +48,7 @@ private:
     std::map<const void*, std::string> m_mapNames;
     IAcquireDisplaySource* m_pSource = nullptr;
     bool m_bRunning = false;
-    int m_nStartResult = 0;
-    bool m_bStopResult = true;
     bool m_bReady = true;
     int m_nWidth = 640;
     int m_nHeight = 480;
-    bool m_bInstalled = false;
 };

@@ -15,6 +15,3 @@ bool KyTestWaitFor(Condition condition, unsigned nTimeoutMs = 5000) {
     }
     return true;
 }
-
-// Returns once the wall clock's second turned: media file names are stamped to the second.
-void KyTestWaitForAFreshSecond();
