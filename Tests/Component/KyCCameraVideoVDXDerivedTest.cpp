@@ -21,6 +21,7 @@ const ERUXVideoMediaType kOther = static_cast<ERUXVideoMediaType>(-2);
 class KyTestDerivedVDX : public KyCCameraVideoVDX {
 public:
     using KyCCameraVideoVDX::copyFile;
+    using KyCCameraVideoVDX::exitRecord;
     using KyCCameraVideoVDX::findMediaFilename;
     using KyCCameraVideoVDX::getPreviousIndex;
     using KyCCameraVideoVDX::setCurrentIndex;
@@ -82,6 +83,8 @@ TEST(KyCCameraVideoVDXDerivedTest, LookupsPositionsCopiesAndStoppingARecording) 
     ASSERT_TRUE(vdx.SetVideoMode(eVideoModeCamera, eVideoMediaTypeVideo));
     EXPECT_TRUE(vdx.stopRecord());
     EXPECT_FALSE(vdx.GetState().bRecording);
+    EXPECT_TRUE(vdx.exitRecord());
+    EXPECT_FALSE(vdx.GetState().bWorkerRunning);
     KyTestTakeVideoMessages();
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "KyCJPGCodec.h"
+#include "KyJpegFrameSize.h"
 #include "KyTestPicture.h"
 
 namespace {
@@ -88,4 +89,19 @@ TEST(KyCJPGCodecTest, QualityScalesTheTablesAndBadInputGivesFalseAndAnEmptyResul
     EXPECT_FALSE(KyCJPGCodec::Decode(garbage, sizeof(garbage), out));
     EXPECT_TRUE(out.IsEmpty());
     EXPECT_FALSE(KyCJPGCodec::Decode(nullptr, 0, out));
+}
+
+TEST(KyCJPGCodecTest, FrameSizeIsFoundBehindALongApplicationSegment) {
+    KyCFieldBase bgra(KyCRect2(KyCSize2(48, 32)), 4, 0);
+    KyTestPaintMarkedPicture(bgra, true);
+    CbArray<unsigned char> jpeg;
+    ASSERT_TRUE(KyCJPGCodec::Encode(bgra, ePixelFormatBGRA32, 0.9f, jpeg));
+    // A 600-byte APP1 segment right after the start of the image, as cameras write EXIF.
+    std::vector<unsigned char> bytes = {0xFF, 0xD8, 0xFF, 0xE1, 0x02, 0x58};
+    bytes.resize(bytes.size() + 0x258 - 2, 0x20);
+    bytes.insert(bytes.end(), jpeg.GetData() + 2, jpeg.GetData() + jpeg.GetCount());
+    unsigned nWidth = 0, nHeight = 0;
+    ASSERT_TRUE(KyJpegFrameSize(bytes.data(), bytes.size(), nWidth, nHeight));
+    EXPECT_EQ(nWidth, 48u);
+    EXPECT_EQ(nHeight, 32u);
 }

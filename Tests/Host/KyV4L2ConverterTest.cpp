@@ -105,5 +105,6 @@ TEST_F(KyV4L2ConverterTest, ShortFramesNarrowPitchesForeignBytesAndOtherFormatsA
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatYUYV, 2, 48)));  // libswscale overruns
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatYUYV, 0, 48)));
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatMJPEG, 64, 100000)));
+    EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatMJPEG, 8193, 48)));
     EXPECT_TRUE(KyCreateV4L2Converter(format(kV4L2FormatMJPEG, 63, 47)));
 }

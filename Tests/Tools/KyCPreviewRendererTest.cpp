@@ -39,6 +39,7 @@ TEST(KyCPreviewRendererTest, TopOfThePictureIsTheForegroundOfTheFirstRow) {
         EXPECT_EQ(strRow.substr(strRow.size() - 4), "\x1b[0m") << "colours never leak out";
     }
     EXPECT_EQ(KyCPreviewRenderer::RowsFor(KyCSize2(640, 480), 64), 24) << "the aspect is kept";
+    EXPECT_EQ(KyCPreviewRenderer::RowsFor(KyCSize2(0, 480), 64), 1);
     EXPECT_TRUE(KyCPreviewRenderer::Render(KyCFieldBase(), 10).empty());
     EXPECT_TRUE(KyCPreviewRenderer::Render(picture, 0).empty());
 }
