@@ -103,6 +103,7 @@ TEST_F(KyV4L2ConverterTest, ShortFramesNarrowPitchesForeignBytesAndOtherFormatsA
     EXPECT_FALSE(KyCreateV4L2Converter(format(KyV4L2FourCC('N', 'V', '1', '2'), 64, 48)));
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatYUYV, 63, 48)));
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatYUYV, 2, 48)));  // libswscale overruns
+    EXPECT_TRUE(KyCreateV4L2Converter(format(kV4L2FormatYUYV, 4, 48)));
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatYUYV, 0, 48)));
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatMJPEG, 64, 100000)));
     EXPECT_FALSE(KyCreateV4L2Converter(format(kV4L2FormatMJPEG, 8193, 48)));
