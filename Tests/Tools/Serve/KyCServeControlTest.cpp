@@ -66,6 +66,8 @@ TEST_F(KyCServeControlTest, RemoveTakesTheEntryAtTheViewsPositionOrNothing) {
         {"all", "1", "b.avi", 200, {"a.jpg", "c.jpg", "d.jpg"}},
         {"picture", "1", "", 200, {"a.jpg", "d.jpg"}},
         {"video", "0", "", 404, {"a.jpg", "d.jpg"}},
+        {"movies", "0", "", 400, {"a.jpg", "d.jpg"}},
+        {"all", "../a.jpg", "", 400, {"a.jpg", "d.jpg"}},
     };
     for (const auto& step : steps) {
         EXPECT_EQ(control.Remove(step.pszView, step.pszPosition, step.pszName), step.nStatus)
