@@ -141,6 +141,13 @@ class ListenNeedsTheToken(unittest.TestCase):
         cookie = headers["Set-Cookie"].split(";")[0]
         self.assertIn("HttpOnly", headers["Set-Cookie"])
         self.assertEqual(self.server.request("GET", "/api/state", {"Cookie": cookie})[0], 200)
+        # Among other cookies, with or without a space after the separator; never as the tail
+        # of another cookie's name.
+        for others, status in [("a=1; " + cookie, 200), ("a=1;" + cookie, 200),
+                               ("x" + cookie, 401)]:
+            with self.subTest(cookies=others):
+                self.assertEqual(
+                    self.server.request("GET", "/api/state", {"Cookie": others})[0], status)
         status, _, body = self.server.request("GET", "/media/all/0", {"Cookie": cookie})
         self.assertEqual((status, body), (200, b"\xff\xd8"))
 
