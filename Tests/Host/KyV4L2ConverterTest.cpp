@@ -58,22 +58,37 @@ protected:
 
 }  // namespace
 
-// Unpadded YUYV and MJPEG stream through the camera's own tests.
+// Unpadded YUYV and MJPEG stream through the camera's own tests. libswscale works in blocks of
+// pixels: a width that is no multiple of them, and odd line lengths, must not touch the guards.
 TEST_F(KyV4L2ConverterTest, PaddedYuyvLinesComeOutUprightInsideAWiderPitch) {
-    const KyV4L2Format yuyv = format(kV4L2FormatYUYV, 96, 64, 96 * 2 + 24);
-    auto pConverter = KyCreateV4L2Converter(yuyv);
-    ASSERT_TRUE(pConverter);
-    Picture picture(yuyv.size, 12);
-    ASSERT_TRUE(picture.Convert(*pConverter, KyTestFakeV4L2Device::MakeFrame(yuyv, 1234, 24)));
-    for (int nRow = 0; nRow < picture.size.nHeight; ++nRow)
-        for (int n = picture.size.nWidth * 4; n < picture.nPitch; ++n)
-            ASSERT_EQ(picture.bytes[static_cast<size_t>(nRow) * picture.nPitch + n], kGuard);
-    unsigned char top[4], bottom[4];
-    KyCTestPattern::GetTopColour(4, top);
-    KyCTestPattern::GetBottomColour(4, bottom);
-    EXPECT_TRUE(near(picture.Pixel(0, 0), top));
-    EXPECT_TRUE(near(picture.Pixel(0, 95), top));
-    EXPECT_TRUE(near(picture.Pixel(63, 0), bottom));
+    const struct {
+        int nWidth, nHeight, nLinePadding, nPitchPadding;
+    } geometries[] = {{96, 64, 24, 12}, {36, 20, 9, 3}};
+    for (const auto& g : geometries) {
+        SCOPED_TRACE(g.nWidth);
+        const KyV4L2Format yuyv =
+            format(kV4L2FormatYUYV, g.nWidth, g.nHeight, g.nWidth * 2 + g.nLinePadding);
+        auto pConverter = KyCreateV4L2Converter(yuyv);
+        ASSERT_TRUE(pConverter);
+        Picture picture(yuyv.size, g.nPitchPadding);
+        const std::vector<unsigned char> frame =
+            KyTestFakeV4L2Device::MakeFrame(yuyv, 1234, g.nLinePadding);
+        // Cut right after the last pixel: the frame's end is the buffer's end.
+        ASSERT_TRUE(picture.Convert(*pConverter, frame, g.nLinePadding));
+        for (int nRow = 0; nRow < picture.size.nHeight; ++nRow)
+            for (int n = picture.size.nWidth * 4; n < picture.nPitch; ++n)
+                ASSERT_EQ(picture.bytes[static_cast<size_t>(nRow) * picture.nPitch + n], kGuard);
+        unsigned char top[4], bottom[4];
+        KyCTestPattern::GetTopColour(4, top);
+        KyCTestPattern::GetBottomColour(4, bottom);
+        EXPECT_TRUE(near(picture.Pixel(0, 0), top));
+        EXPECT_TRUE(near(picture.Pixel(0, g.nWidth - 1), top));
+        EXPECT_TRUE(near(picture.Pixel(g.nHeight - 1, 0), bottom));
+    }
+    const KyV4L2Format yuyv = format(kV4L2FormatYUYV, 96, 64);
+    Picture picture(yuyv.size, 0);
+    ASSERT_TRUE(picture.Convert(*KyCreateV4L2Converter(yuyv),
+                                KyTestFakeV4L2Device::MakeFrame(yuyv, 1234, 0)));
     unsigned nRead = 0;
     ASSERT_TRUE(
         KyCTestPattern::ReadFrameNumber(picture.bytes.data(), picture.nPitch, yuyv.size, 4, nRead));
