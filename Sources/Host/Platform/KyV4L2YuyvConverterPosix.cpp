@@ -6,8 +6,6 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <cstring>
-
 #include "KyV4L2Converter.h"
 
 namespace {
@@ -56,19 +54,13 @@ public:
         if (!m_Source.Allocate(m_Size, AV_PIX_FMT_YUYV422) ||
             !m_Target.Allocate(m_Size, AV_PIX_FMT_BGRA))
             return false;
-        for (int nRow = 0; nRow < m_Size.nHeight; ++nRow)
-            std::memcpy(
-                m_Source.apData[0] + static_cast<std::size_t>(nRow) * m_Source.anLinesize[0],
-                pFrame + static_cast<std::size_t>(nRow) * m_nBytesPerLine,
-                static_cast<std::size_t>(m_Size.nWidth) * 2);
+        av_image_copy_plane(m_Source.apData[0], m_Source.anLinesize[0], pFrame, m_nBytesPerLine,
+                            m_Size.nWidth * 2, m_Size.nHeight);
         if (!scale(m_Source.apData[0], m_Source.anLinesize[0], m_Target.apData[0],
                    m_Target.anLinesize[0]))
             return false;
-        for (int nRow = 0; nRow < m_Size.nHeight; ++nRow)
-            std::memcpy(
-                pBgra + static_cast<std::size_t>(nRow) * nPitch,
-                m_Target.apData[0] + static_cast<std::size_t>(nRow) * m_Target.anLinesize[0],
-                static_cast<std::size_t>(m_Size.nWidth) * 4);
+        av_image_copy_plane(pBgra, nPitch, m_Target.apData[0], m_Target.anLinesize[0],
+                            m_Size.nWidth * 4, m_Size.nHeight);
         return true;
     }
 
