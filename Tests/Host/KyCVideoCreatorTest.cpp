@@ -17,6 +17,7 @@
 #include "CbSmartPointer.h"
 #include "KyCJPGCodec.h"
 #include "KyCVideoCreator.h"
+#include "KyPlatform.h"
 #include "KyTestPicture.h"
 #include "KyTestPlatformFaults.h"
 #include "KyTestTempDir.h"
@@ -155,6 +156,33 @@ TEST_F(KyCVideoCreatorTest, BadFramesAreRefusedUncountedAndAJpegIsStoredAsItStan
     ASSERT_TRUE(KyTestProbeVideo(m_strFile, false, probe, &packets)) << probe.strError;
     ASSERT_EQ(packets.size(), 2u);
     EXPECT_EQ(packets[0], std::string(jpeg.begin(), jpeg.end()));
+}
+
+// Characters beyond the Basic Multilingual Plane (surrogate pairs on Windows) in the folder and
+// the name reach FFmpeg unchanged: the video lies where the catalogue will look for it.
+TEST_F(KyCVideoCreatorTest, NamesBeyondTheBasicPlaneReachTheDiskUnchanged) {
+    const std::wstring strSep(1, KyPlatform::PathSeparator());
+    const std::wstring strFile =
+        m_Dir.Path() + strSep + L"\U0001F4F7 clips" + strSep + L"\U0001F600.avi";
+    // The check goes through the standard library, not the conversion under test.
+#if defined(_WIN32)
+    const std::filesystem::path folder(L"\U0001F4F7 clips"), name(L"\U0001F600.avi");
+#else  // UTF-8 bytes: the standard library converts wide paths by the C locale
+    const std::filesystem::path folder("\xF0\x9F\x93\xB7 clips"), name("\xF0\x9F\x98\x80.avi");
+#endif
+    const std::filesystem::path dir = std::filesystem::path(m_Dir.Path()) / folder;
+    ASSERT_TRUE(std::filesystem::create_directory(dir));
+    {
+        KyCVideoCreator writer(strFile, 32, 16, kInterval);
+        EXPECT_TRUE(writeTopDown(writer, markedFrame(32, 16, 4)));
+    }
+    std::vector<std::filesystem::path> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        names.push_back(entry.path().filename());
+    EXPECT_EQ(names, std::vector<std::filesystem::path>{name});
+    KyTestVideoProbe probe;
+    ASSERT_TRUE(KyTestProbeVideo(strFile, false, probe)) << probe.strError;
+    EXPECT_EQ(probe.nPackets, 1);
 }
 
 TEST_F(KyCVideoCreatorTest, ArgumentsItCannotUseThrowAndLeaveNoFileAFullDiskFailsEveryFrame) {

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -214,6 +215,33 @@ TEST_F(KyPlatformFileTest, WriteTimesAreKeptToTheTickAndByACopy) {
     EXPECT_EQ(found[1].ftLastWriteTime.nTicks, old.nTicks);
     EXPECT_EQ(found[2].ftLastWriteTime.nTicks, stamp.nTicks);
 }
+
+#if !defined(_WIN32)
+// rename(2) cannot cross file systems: the move copies (with the write time, which orders the
+// catalogue), then removes the source; it still never replaces. /dev/shm is usually tmpfs.
+TEST_F(KyPlatformFileTest, MoveToAnotherFileSystemCopiesThenRemovesAndNeverReplaces) {
+    KyTestTempDir other(L"/dev/shm");
+    write(L"probe", "");
+    std::error_code ec;
+    std::filesystem::rename(file(L"probe"), other.File(L"probe"), ec);
+    if (other.Path().empty() || ec != std::errc::cross_device_link)
+        GTEST_SKIP() << "/dev/shm is not another writable file system here";
+    write(L"a.avi", "a");
+    write(L"b.avi", "b");
+    const KyFileTime stamp = KyFileTimeFromUnix(1706696100, 0);
+    ASSERT_TRUE(SetFileLastWriteTime(file(L"a.avi"), stamp));
+    ASSERT_TRUE(KyTestWriteFile(other.File(L"b.avi"), "other"));
+    EXPECT_FALSE(MoveFileW(file(L"b.avi"), other.File(L"b.avi")));
+    EXPECT_EQ(GetLastError(), static_cast<unsigned>(kErrorAlreadyExists));
+    ASSERT_TRUE(MoveFileW(file(L"a.avi"), other.File(L"a.avi")));
+    EXPECT_EQ(state(), "b.avi=b probe=");
+    EXPECT_EQ(KyTestReadFile(other.File(L"a.avi")), "a");
+    EXPECT_EQ(KyTestReadFile(other.File(L"b.avi")), "other");
+    const std::vector<KyFindData> found = findAll(other.File(L"a.avi"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].ftLastWriteTime.nTicks, stamp.nTicks);
+}
+#endif
 
 TEST(KyPlatformLastErrorTest, EachThreadKeepsItsOwnLastError) {
     // Both fail, then read, with only atomics between (any other call may set the error).

@@ -6,6 +6,8 @@
 class KyTestTempDir {
 public:
     KyTestTempDir();
+    // Under another parent directory; Path() is empty when it cannot be made there.
+    explicit KyTestTempDir(const std::wstring& strParent);
     ~KyTestTempDir();
     KyTestTempDir(const KyTestTempDir&) = delete;
     KyTestTempDir& operator=(const KyTestTempDir&) = delete;

@@ -95,6 +95,14 @@ class BadRequestsChangeNothing(unittest.TestCase):
                 self.assertTrue(400 <= status < 500, status)
         self.assertUnchanged()
 
+    def test_the_body_limit_is_inclusive(self):
+        for size, status in [(4096, 400), (4097, 413)]:  # 400: a change without parameters
+            with self.subTest(body=size):
+                data = (b"POST /api/mode HTTP/1.1\r\nHost: 127.0.0.1:%d\r\nX-Kycamera-Token: %s\r\n"
+                        b"Content-Length: %d\r\n\r\n" % (self.server.port, self.server.token.encode(), size))
+                self.assertEqual(self.server.raw(data + b"x" * size), status)
+        self.assertUnchanged()
+
     def test_changes_need_post_and_the_token(self):
         for path in ["/api/remove?view=all&pos=0", "/api/record", "/api/capture"]:
             with self.subTest(method="GET", path=path):

@@ -124,7 +124,10 @@ def record_and_capture(server, seconds=2.0):
     """One video of about `seconds` and one picture, made through the server's own endpoints."""
     assert server.post("/api/record")[0] == 200
     server.wait_for(lambda s: s["recording"], "the recording to start")
+    # A picture now would end the recording (StartVideo stops first): it is refused instead.
+    assert server.post("/api/capture")[0] == 409
     time.sleep(seconds)
+    assert server.state()["recording"]
     assert server.post("/api/stop")[0] == 200
     assert server.post("/api/capture")[0] == 200
     return server.wait_for(lambda s: len(s["files"]) == 2, "a video and a picture")

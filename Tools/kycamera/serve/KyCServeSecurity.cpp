@@ -34,8 +34,6 @@ int KyCServeSecurity::Admit(const httplib::Request& request, httplib::Response& 
         nHeaderBytes += header.first.size() + header.second.size() + 4;
     if (request.headers.size() > kMaxHeaderCount || nHeaderBytes > kMaxHeaderBytes)
         return refuse(431, "request headers too large");
-    if (request.body.size() > kMaxBodyBytes)
-        return refuse(413, "request body too large");
     const std::string strLength = request.get_header_value("Content-Length");
     if (request.get_header_value_count("Content-Length") > 1 ||
         strLength.find_first_not_of("0123456789") != std::string::npos)

@@ -23,6 +23,7 @@ public:
     static const size_t kMaxTargetBytes = 1024;
     static const size_t kMaxHeaderBytes = 16384;
     static const size_t kMaxHeaderCount = 64;
+    // The server reads bodies after Admit: it refuses longer ones itself, with 413.
     static const size_t kMaxBodyBytes = 4096;
 
     // bTokenRequired: --listen. nPort: the port bound, for the Host check.
